@@ -1,0 +1,22 @@
+#include "core/loop.h"
+
+#include "core/receiver.h"
+#include "core/transmit.h"
+
+namespace tapix {
+
+void PollPass(Session& session) {
+  if (!session.port) return;
+  session.port->ClearErrors();
+  unsigned char byte = 0;
+  if (session.port->Read(&byte, 1) == 1) DispatchByte(session, byte);
+  SendPending(session);
+}
+
+void SendPending(Session& session) {
+  if (!session.port || !session.pending.SendPending) return;
+  WriteWithEcho(session, session.pending.text);
+  session.pending.SendPending = 0;
+}
+
+}  // namespace tapix

@@ -1,0 +1,36 @@
+// The process-wide state of one run, set up by start-up and kept until the end.
+// There is one thread and no lock: front ends change it only between two
+// passes of the polling loop.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include "core/console.h"
+#include "core/options.h"
+#include "core/panel.h"
+#include "serial/port_settings.h"
+#include "serial/serial_device.h"
+
+namespace tapix {
+
+struct Session {
+  PortSettings settings{};
+  std::unique_ptr<SerialDevice> port;  // PortHandle: null while no port is open
+  OptionFlags options{};
+  PendingRequest pending{};
+  Panel* window = nullptr;    // MainWindowHandle: null while no window exists
+  Console* console = nullptr;
+  bool quit_requested = false;
+
+  // The front end's port configuration dialog: shows the settings for the
+  // named device and returns true with a complete DCB when the operator
+  // confirms, false (DCB untouched) on cancel. Empty: no dialog available.
+  std::function<bool(std::string_view device, DCB& dcb)> configure_dialog;
+};
+
+// Start values of the option flags and of SendPending.
+void ResetOptions(Session& session);
+
+}  // namespace tapix

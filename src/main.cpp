@@ -1,0 +1,2 @@
+// Start-up arrives with the polling loop.
+int main() { return 0; }

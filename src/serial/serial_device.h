@@ -1,0 +1,50 @@
+// One open serial device, with the read and write time-outs of the Win32
+// comm API.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "serial/dcb.h"
+
+namespace tapix {
+
+struct CommTimeouts {
+  std::uint32_t ReadIntervalTimeout = 0;
+  std::uint32_t ReadTotalTimeoutMultiplier = 0;
+  std::uint32_t ReadTotalTimeoutConstant = 0;
+  std::uint32_t WriteTotalTimeoutMultiplier = 0;
+  std::uint32_t WriteTotalTimeoutConstant = 0;
+};
+
+class SerialDevice {
+ public:
+  virtual ~SerialDevice() = default;
+
+  // Reads up to n bytes. Returns when n have come, when the gap between two
+  // bytes exceeds ReadIntervalTimeout, or when n * multiplier + constant ms
+  // have passed; the count that came is the result (0 on time-out or error).
+  virtual std::size_t Read(void* buffer, std::size_t n) = 0;
+
+  // Writes n bytes; gives up after n * multiplier + constant ms and returns the
+  // count written so far.
+  virtual std::size_t Write(const void* data, std::size_t n) = 0;
+
+  // Clears line errors (ClearCommError); the result is not looked at.
+  virtual void ClearErrors() = 0;
+
+  // Applies line settings to the open device; false (with the last error set)
+  // when the device refuses them.
+  virtual bool SetState(const DCB& dcb) = 0;
+
+  virtual CommTimeouts GetTimeouts() const = 0;
+  virtual void SetTimeouts(const CommTimeouts& timeouts) = 0;
+
+  // A file descriptor to wait on for input, or -1 (test doubles).
+  virtual int WaitFd() const { return -1; }
+
+  // True once the device has hung up (adapter pulled, peer gone).
+  virtual bool HungUp() const { return false; }
+};
+
+}  // namespace tapix

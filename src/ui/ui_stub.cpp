@@ -1,0 +1,2 @@
+// Placeholder until the front ends land.
+namespace tapix { void UiStub() {} }
