@@ -19,4 +19,13 @@ void PollPass(Session& session);
 // cleared after the write, complete or not.
 void SendPending(Session& session);
 
+// The pass that follows a window or console event: polls the port only when
+// input is already waiting (no waiting here, so the operator's request goes out
+// at once), else just writes the pending request.
+void PassAfterEvent(Session& session);
+
+// When the open port has hung up (adapter pulled, peer gone): one console line,
+// the port closed. Returns true when it closed the port.
+bool CheckHangup(Session& session);
+
 }  // namespace tapix

@@ -10,6 +10,7 @@
 #include "core/console.h"
 #include "core/options.h"
 #include "core/panel.h"
+#include "serial/port_list.h"
 #include "serial/port_settings.h"
 #include "serial/serial_device.h"
 
@@ -23,6 +24,7 @@ struct Session {
   Panel* window = nullptr;    // MainWindowHandle: null while no window exists
   Console* console = nullptr;
   bool quit_requested = false;
+  PortList port_list;  // the combo box of the window shown now
 
   // The front end's port configuration dialog: shows the settings for the
   // named device and returns true with a complete DCB when the operator

@@ -43,6 +43,9 @@ class SerialDevice {
   // A file descriptor to wait on for input, or -1 (test doubles).
   virtual int WaitFd() const { return -1; }
 
+  // True when input is waiting now (no waiting).
+  virtual bool InputWaiting() const { return false; }
+
   // True once the device has hung up (adapter pulled, peer gone).
   virtual bool HungUp() const { return false; }
 };
