@@ -1,0 +1,8 @@
+// Built without Qt: there is no window, the console front end runs.
+#include "ui/frontend.h"
+
+namespace tapix {
+
+std::unique_ptr<FrontEnd> MakeQtFrontEnd(int&, char**) { return nullptr; }
+
+}  // namespace tapix

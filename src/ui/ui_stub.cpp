@@ -1,2 +1,0 @@
-// Placeholder until the front ends land.
-namespace tapix { void UiStub() {} }
