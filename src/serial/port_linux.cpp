@@ -5,6 +5,7 @@
 #include "serial/port.h"
 #include "serial/port_map.h"
 #include "serial/posix_device.h"
+#include "serial/virtual_line.h"
 
 namespace tapix {
 
@@ -36,7 +37,11 @@ std::unique_ptr<SerialDevice> OpenPort(std::uint32_t port, const DCB& dcb) {
     SetLastErrorCode(ENOENT);
     return nullptr;
   }
-  std::unique_ptr<SerialDevice> device = PosixDevice::Open(path);
+  std::unique_ptr<SerialDevice> device;
+  if (IsVirtualLinePath(path))
+    device = OpenVirtualLine(path);
+  else
+    device = PosixDevice::Open(path);
   if (!device) return nullptr;
   if (!device->SetState(dcb)) {
     const int code = GetLastErrorCode();
