@@ -90,26 +90,31 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
 
   SetDefaults(session.settings);
   LoadFromRegistry(session.settings, kKeyName, kBasePath);
-  Ports().SetPresent(EnumerateSerialDevices());
   LoadPortMap(Ports());
+  Ports().Refresh();
   if (options.line_argument) ApplyLineArgument(session.settings, *options.line_argument);
 
   ResetOptions(session);
   PrintBanner(console, !options.line_argument);
 
+  // The virtual line is for this run only: it takes a port number (the chosen
+  // one when no pinned device holds it), and the number stored at the end is
+  // the one the run started with.
   std::unique_ptr<VirtualLine> line;
+  const std::uint32_t stored_port = session.settings.port;
   if (options.virtual_line) {
-    if (session.settings.port == 0) session.settings.port = 1;
     line = std::make_unique<VirtualLine>();
     if (!line->Create(options.virtual_link)) {
-      Logf(console, "Virtuelle Leitung nicht angelegt: %s\n", line->Error().c_str());
+      std::string text;
+      const int code = GetLastErrorText(text);
+      Logf(console, "Virtuelle Leitung nicht angelegt: Fehler %d - %s", code, text.c_str());
       line.reset();
     } else {
-      line->Register(Ports(), session.settings.port);
+      session.settings.port = line->Register(Ports(), session.settings.port);
       Logf(console, "Virtuelle Leitung auf COM%u, Gegenstelle: %s\n", session.settings.port,
-           line->PeerPath().c_str());
-      if (!options.virtual_link.empty())
-        Logf(console, "Link: %s -> %s\n", options.virtual_link.c_str(), line->PeerPath().c_str());
+           line->SlavePath().c_str());
+      if (!line->LinkPath().empty())
+        Logf(console, "Link f\xFCr die Gegenstelle: %s\n", line->LinkPath().c_str());
     }
   }
 
@@ -124,6 +129,8 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   front_end.Run(session);
 
   ClosePort(session.port);
+  if (line && session.settings.port == line->Port()) session.settings.port = stored_port;
+  line.reset();
   SaveToRegistry(session.settings, kKeyName, kBasePath);
   SavePortMap(Ports());
   SetStoreConsole(nullptr);
