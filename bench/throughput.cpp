@@ -1,0 +1,176 @@
+// Sustained traffic: a mix of messages back to back as fast as the program
+// takes them, and paced at the byte rate of a real line, with the answers and
+// log lines counted so that nothing goes missing unnoticed.
+#include <poll.h>
+#include <unistd.h>
+
+#include <deque>
+
+#include "bench_support.h"
+#include "figures.h"
+
+namespace tapix::bench {
+namespace {
+
+// Every message with fields is answered "R"; "E" gets the nine-digit
+// all-zero record. Options: the program's defaults.
+const std::vector<std::string> kMix = {"A005",     "B012",     "C000",   "W0051", "T0050121", "K0123",
+                                       "S0123",    "Q0050123", "q0050123", "@01207", "E"};
+constexpr std::size_t kRecordBytes = 9;
+
+struct Traffic {
+  std::size_t sent = 0;      // messages written completely
+  std::size_t answered = 0;  // answers read back ("R", or a whole record)
+  std::size_t logged = 0;    // message lines in the log
+  double seconds = 0;        // first byte sent to the last answer read
+  double cpu = 0;            // CPU seconds of the program while sending
+  double wall = 0;           // seconds of sending
+  std::size_t bytes = 0;
+};
+
+// Drives the line for `seconds`. `bytes_per_second` 0 sends back to back.
+Traffic Drive(Instance& line, double seconds, double bytes_per_second) {
+  Traffic t;
+  const int fd = line.pty.fd();
+  const int flags = ::fcntl(fd, F_GETFL);
+  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  const std::size_t log_from = line.tapix->Log().size();
+
+  std::string out;             // bytes not written yet
+  std::deque<std::size_t> ends;  // positions in `out` where a message ends
+  std::size_t next = 0, queued_bytes = 0, r_count = 0, zeros = 0;
+  const auto start = Clock::now();
+  const auto stop = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  const double cpu0 = CpuSeconds(*line.tapix);
+  auto last_answer = start;
+  auto quiet_since = start;
+  bool sending = true;
+
+  for (;;) {
+    const auto now = Clock::now();
+    if (sending && now >= stop) {
+      // Finish the message under way, then stop.
+      if (!ends.empty()) {
+        const std::size_t keep = ends.front();
+        out.resize(keep);
+        ends.assign(1, keep);
+      } else {
+        out.clear();
+      }
+      if (out.empty()) {
+        sending = false;
+        t.cpu = CpuSeconds(*line.tapix) - cpu0;
+        t.wall = Seconds(now - start);
+        quiet_since = now;
+      }
+    }
+    timespec wait{0, 5'000'000};
+    if (sending && now < stop && out.size() < 4096) {
+      if (bytes_per_second <= 0) {
+        while (out.size() < 8192) {
+          out += kMix[next++ % kMix.size()];
+          ends.push_back(out.size());
+        }
+      } else {
+        const double due = bytes_per_second * Seconds(now - start);
+        while (static_cast<double>(queued_bytes + kMix[next % kMix.size()].size()) <= due) {
+          const std::string& m = kMix[next++ % kMix.size()];
+          queued_bytes += m.size();
+          out += m;
+          ends.push_back(out.size());
+        }
+        const double until_next =
+            (static_cast<double>(queued_bytes + kMix[next % kMix.size()].size()) - due) / bytes_per_second;
+        if (out.empty()) wait = {0, static_cast<long>(std::min(until_next, 0.005) * 1e9)};
+      }
+    }
+    pollfd p{fd, static_cast<short>(POLLIN | (out.empty() ? 0 : POLLOUT)), 0};
+    ::ppoll(&p, 1, &wait, nullptr);
+    if (p.revents & POLLIN) {
+      char buffer[4096];
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      for (ssize_t i = 0; i < n; ++i) {
+        if (buffer[i] == 'R') ++r_count;
+        if (buffer[i] == '0') ++zeros;
+      }
+      if (n > 0) last_answer = quiet_since = Clock::now();
+    }
+    if (!out.empty() && (p.revents & POLLOUT)) {
+      const ssize_t n = ::write(fd, out.data(), out.size());
+      if (n > 0) {
+        const std::size_t w = static_cast<std::size_t>(n);
+        out.erase(0, w);
+        t.bytes += w;
+        while (!ends.empty() && ends.front() <= w) {
+          ends.pop_front();
+          ++t.sent;
+        }
+        for (std::size_t& e : ends) e -= w;
+      }
+    }
+    line.tapix->Log();
+    t.answered = r_count + zeros / kRecordBytes;
+    if (!sending && (t.answered >= t.sent || Clock::now() - quiet_since > milliseconds(3000))) break;
+  }
+  ::fcntl(fd, F_SETFL, flags);
+  t.seconds = Seconds(last_answer - start);
+  // Every log line after the start is a received message or an "R" answer.
+  const std::string& log = line.tapix->Log();
+  std::size_t lines = 0, r_lines = 0;
+  for (std::size_t p = log_from; p < log.size();) {
+    const std::size_t end = log.find('\n', p);
+    if (end == std::string::npos) break;
+    ++lines;
+    if (end - p == 1 && log[p] == 'R') ++r_lines;
+    p = end + 1;
+  }
+  t.logged = lines - std::min(lines, r_lines);
+  return t;
+}
+
+std::size_t Lost(const Traffic& t) { return t.sent - std::min({t.sent, t.answered, t.logged}); }
+
+std::string LostNote(std::size_t lost) {
+  return lost ? "LOST " + std::to_string(lost) + " messages!" : "lost 0 (answers and log lines)";
+}
+
+}  // namespace
+
+void SustainedRate(const Plan& plan, Table& table) {
+  Samples rate, bytes;
+  std::size_t lost = 0;
+  for (int run = 0; run < plan.runs; ++run) {
+    Instance line;
+    if (!line.ready) continue;
+    const Traffic t = Drive(line, plan.rate_seconds, 0);
+    rate.Add(static_cast<double>(t.answered) / t.seconds);
+    bytes.Add(static_cast<double>(t.bytes) / t.seconds);
+    lost += Lost(t);
+  }
+  table.push_back({"sustained, back to back: messages/s", Fixed(rate.Median(), 0), Fixed(rate.Min(), 0),
+                   LostNote(lost)});
+  table.push_back({"                       = line bytes/s", Fixed(bytes.Median(), 0), Fixed(bytes.Min(), 0),
+                   "= " + Fixed(bytes.Median() * 11 / 1000, 0) + " kBd at 11 bits a character"});
+}
+
+void PacedRate(const Plan& plan, Table& table) {
+  for (const int baud : {9600, 115200}) {
+    const double bytes_per_second = baud / 11.0;
+    Samples share, rate;
+    std::size_t lost = 0;
+    for (int run = 0; run < plan.runs; ++run) {
+      Instance line;
+      if (!line.ready) continue;
+      const Traffic t = Drive(line, plan.rate_seconds, bytes_per_second);
+      share.Add(t.cpu / t.wall);
+      rate.Add(static_cast<double>(t.sent) / t.wall);
+      lost += Lost(t);
+    }
+    const std::string name = "paced " + std::to_string(baud) + " Bd (" + Fixed(bytes_per_second, 0) + " B/s, " +
+                             Fixed(rate.Median(), 0) + " msg/s)";
+    table.push_back({name + ": CPU s per line s", Fixed(share.Median(), 4), Fixed(share.Max(), 4),
+                     "headroom x" + Fixed(1 / std::max(share.Max(), 1e-6), 0) + " (worst); " + LostNote(lost)});
+  }
+}
+
+}  // namespace tapix::bench
