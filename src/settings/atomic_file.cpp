@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <cstdlib>
 #include <vector>
 
@@ -71,6 +72,35 @@ std::string WriteTarget(const std::string& path) {
   char resolved[PATH_MAX];
   if (::realpath(path.c_str(), resolved) == nullptr) return path;
   return resolved;
+}
+
+// True when the file at path holds exactly the bytes of the open file in.
+bool SameBytes(int in, const std::string& path) {
+  const int other = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (other < 0) return false;
+  struct stat a;
+  struct stat b;
+  bool same = ::fstat(in, &a) == 0 && ::fstat(other, &b) == 0 && S_ISREG(b.st_mode) &&
+              a.st_size == b.st_size;
+  char x[kChunk];
+  char y[kChunk];
+  for (off_t offset = 0; same && offset < a.st_size;) {
+    const ssize_t n = ::pread(in, x, sizeof x, offset);
+    if (n <= 0) {
+      same = false;
+      break;
+    }
+    ssize_t got = 0;
+    while (got < n) {
+      const ssize_t m = ::pread(other, y + got, static_cast<std::size_t>(n - got), offset + got);
+      if (m <= 0) break;
+      got += m;
+    }
+    same = got == n && std::memcmp(x, y, static_cast<std::size_t>(n)) == 0;
+    offset += n;
+  }
+  ::close(other);
+  return same;
 }
 
 }  // namespace
@@ -162,6 +192,12 @@ int CopyAside(const std::string& path, std::string& copy_path) {
     name = path + ".broken";
     if (i > 0) name += "." + std::to_string(i);
     out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0 && errno == EEXIST && SameBytes(in, name)) {
+      // Kept already (by an earlier run that did not get to save).
+      ::close(in);
+      copy_path = name;
+      return 0;
+    }
     if (out < 0 && errno != EEXIST) {
       const int err = errno;
       ::close(in);

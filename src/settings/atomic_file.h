@@ -49,8 +49,9 @@ using WriteHook = std::function<int(WriteStep)>;
 int ReplaceFile(const std::string& path, std::string_view bytes, const WriteHook& hook = {});
 
 // Copies the file at path to the first free name of path + ".broken",
-// path + ".broken.1", ... (an existing copy is never overwritten). Returns 0
-// with the name in copy_path, or an errno.
+// path + ".broken.1", ... (an existing copy is never overwritten; one that
+// holds the same bytes already is taken as the copy). Returns 0 with the
+// name in copy_path, or an errno.
 int CopyAside(const std::string& path, std::string& copy_path);
 
 }  // namespace tapix

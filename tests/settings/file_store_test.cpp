@@ -81,6 +81,14 @@ TEST_F(FileStoreTest, EarlierCopiesAreNotOverwritten) {
   EXPECT_EQ(ReadFile(Path() + ".broken.1"), "second copy");
   EXPECT_EQ(ReadFile(Path() + ".broken.2"), bytes);
   EXPECT_NE(console_.log_.find(Path() + ".broken.2\n"), std::string::npos);
+
+  // The next run finds the same broken file: reported again, copied once.
+  FileStore next_run(Path());
+  SetRegistry(&next_run);
+  console_.log_.clear();
+  LoadedPort();
+  EXPECT_NE(console_.log_.find(Path() + ".broken.2\n"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(Path() + ".broken.3"));
 }
 
 TEST_F(FileStoreTest, BrokenFileWithoutACopyIsNeverWritten) {
