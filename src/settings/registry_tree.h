@@ -1,0 +1,75 @@
+// The keys and values of the file store in memory.
+//
+// Key paths are full paths with the root's name first
+// ("HKEY_LOCAL_MACHINE\SOFTWARE\TRESOL"). Key and value names compare without
+// regard to ASCII case, as in the registry, and keep the case they were
+// created with. Keys and values keep the order in which they were read or
+// added, so a file written back keeps its order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tapix {
+
+struct RegValue {
+  std::string name;  // "" is the key's default value
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+
+  bool operator==(const RegValue&) const = default;
+};
+
+// The lower-case ASCII form used to compare names.
+std::string FoldName(std::string_view name);
+
+class RegKeyNode {
+ public:
+  explicit RegKeyNode(std::string path) : path_(std::move(path)) {}
+
+  const std::string& Path() const { return path_; }
+  const std::vector<RegValue>& Values() const { return values_; }
+
+  const RegValue* Find(std::string_view name) const;
+  // Replaces the value of that name in its place (keeping the name's first
+  // spelling) or appends a new one.
+  void Set(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data);
+  // False when there is no such value.
+  bool Erase(std::string_view name);
+
+ private:
+  std::string path_;
+  std::vector<RegValue> values_;
+  std::unordered_map<std::string, std::size_t> index_;  // folded name -> position
+};
+
+class RegistryTree {
+ public:
+  // Pointers returned stay valid until the next Create or EraseTree.
+  RegKeyNode* Find(std::string_view path);
+  const RegKeyNode* Find(std::string_view path) const;
+  // The key of that path, appended when missing.
+  RegKeyNode& Create(std::string_view path);
+  // True for a stored key and for any key on the way to one.
+  bool Exists(std::string_view path) const;
+  // Removes the key and every key below it.
+  void EraseTree(std::string_view path);
+
+  const std::vector<RegKeyNode>& Keys() const { return keys_; }
+  bool Empty() const { return keys_.empty(); }
+
+ private:
+  void Reindex();
+
+  std::vector<RegKeyNode> keys_;
+  std::unordered_map<std::string, std::size_t> index_;  // folded path -> position
+};
+
+// Same keys in the same order with the same values; names compared exactly.
+bool SameContent(const RegistryTree& a, const RegistryTree& b);
+
+}  // namespace tapix
