@@ -28,7 +28,9 @@ struct Traffic {
   std::size_t bytes = 0;
 };
 
-// Drives the line for `seconds`. `bytes_per_second` 0 sends back to back.
+// Drives the line for `seconds`. `bytes_per_second` 0 sends back to back;
+// otherwise each byte goes out when the line would have carried it, so the
+// program sees the bytes of a message arrive one by one as from a UART.
 Traffic Drive(Instance& line, double seconds, double bytes_per_second) {
   Traffic t;
   const int fd = line.pty.fd();
@@ -36,9 +38,16 @@ Traffic Drive(Instance& line, double seconds, double bytes_per_second) {
   ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
   const std::size_t log_from = line.tapix->Log().size();
 
-  std::string out;             // bytes not written yet
-  std::deque<std::size_t> ends;  // positions in `out` where a message ends
-  std::size_t next = 0, queued_bytes = 0, r_count = 0, zeros = 0;
+  std::string stream;             // every byte of the run, in order
+  std::deque<std::size_t> ends;   // where the messages not yet sent end
+  std::size_t next = 0, written = 0, allowed = 0, r_count = 0, zeros = 0;
+  std::size_t sent_end = 0;       // where the last message sent ends
+  auto extend = [&](std::size_t size) {
+    while (stream.size() < size) {
+      stream += kMix[next++ % kMix.size()];
+      ends.push_back(stream.size());
+    }
+  };
   const auto start = Clock::now();
   const auto stop = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   const double cpu0 = CpuSeconds(*line.tapix);
@@ -48,44 +57,30 @@ Traffic Drive(Instance& line, double seconds, double bytes_per_second) {
 
   for (;;) {
     const auto now = Clock::now();
-    if (sending && now >= stop) {
-      // Finish the message under way, then stop.
-      if (!ends.empty()) {
-        const std::size_t keep = ends.front();
-        out.resize(keep);
-        ends.assign(1, keep);
+    timespec wait{0, 5'000'000};
+    if (sending && now < stop) {
+      if (bytes_per_second <= 0) {
+        allowed = written + 8192;
       } else {
-        out.clear();
+        const double due = bytes_per_second * Seconds(now - start);
+        allowed = static_cast<std::size_t>(due);
+        const double next_due = (static_cast<double>(allowed + 1) - due) / bytes_per_second;
+        wait = {0, static_cast<long>(std::min(next_due, 0.005) * 1e9)};
       }
-      if (out.empty()) {
+      extend(allowed + 1);
+    } else if (sending) {
+      // Time is up: finish the message under way, then stop.
+      allowed = written == sent_end || ends.empty() ? written : ends.front();
+      if (written == allowed) {
         sending = false;
         t.cpu = CpuSeconds(*line.tapix) - cpu0;
         t.wall = Seconds(now - start);
         quiet_since = now;
       }
     }
-    timespec wait{0, 5'000'000};
-    if (sending && now < stop && out.size() < 4096) {
-      if (bytes_per_second <= 0) {
-        while (out.size() < 8192) {
-          out += kMix[next++ % kMix.size()];
-          ends.push_back(out.size());
-        }
-      } else {
-        const double due = bytes_per_second * Seconds(now - start);
-        while (static_cast<double>(queued_bytes + kMix[next % kMix.size()].size()) <= due) {
-          const std::string& m = kMix[next++ % kMix.size()];
-          queued_bytes += m.size();
-          out += m;
-          ends.push_back(out.size());
-        }
-        const double until_next =
-            (static_cast<double>(queued_bytes + kMix[next % kMix.size()].size()) - due) / bytes_per_second;
-        if (out.empty()) wait = {0, static_cast<long>(std::min(until_next, 0.005) * 1e9)};
-      }
-    }
-    pollfd p{fd, static_cast<short>(POLLIN | (out.empty() ? 0 : POLLOUT)), 0};
-    ::ppoll(&p, 1, &wait, nullptr);
+    const bool to_write = written < allowed;
+    pollfd p{fd, static_cast<short>(POLLIN | (to_write ? POLLOUT : 0)), 0};
+    ::ppoll(&p, 1, to_write ? nullptr : &wait, nullptr);
     if (p.revents & POLLIN) {
       char buffer[4096];
       const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -95,23 +90,22 @@ Traffic Drive(Instance& line, double seconds, double bytes_per_second) {
       }
       if (n > 0) last_answer = quiet_since = Clock::now();
     }
-    if (!out.empty() && (p.revents & POLLOUT)) {
-      const ssize_t n = ::write(fd, out.data(), out.size());
+    if (to_write && (p.revents & POLLOUT)) {
+      const ssize_t n = ::write(fd, stream.data() + written, allowed - written);
       if (n > 0) {
-        const std::size_t w = static_cast<std::size_t>(n);
-        out.erase(0, w);
-        t.bytes += w;
-        while (!ends.empty() && ends.front() <= w) {
+        written += static_cast<std::size_t>(n);
+        while (!ends.empty() && ends.front() <= written) {
+          sent_end = ends.front();
           ends.pop_front();
           ++t.sent;
         }
-        for (std::size_t& e : ends) e -= w;
       }
     }
     line.tapix->Log();
     t.answered = r_count + zeros / kRecordBytes;
     if (!sending && (t.answered >= t.sent || Clock::now() - quiet_since > milliseconds(3000))) break;
   }
+  t.bytes = written;
   ::fcntl(fd, F_SETFL, flags);
   t.seconds = Seconds(last_answer - start);
   // Every log line after the start is a received message or an "R" answer.
