@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "settings/store_format.h"
@@ -99,6 +100,7 @@ RegistryBackend& PlatformRegistry() {
 // --- sessions: the file is read when the first key opens ---------------------
 
 void FileStore::Load() {
+  cursor_ = EnumCursor();
   tree_ = RegistryTree();
   dirty_ = false;
   write_refused_ = ERROR_SUCCESS;
@@ -216,6 +218,7 @@ long FileStore::OpenKey(RegHandle root, std::string_view subkey, std::uint32_t a
 long FileStore::CloseKey(RegHandle key) {
   if (RootName(key) != nullptr) return ERROR_SUCCESS;
   if (open_.erase(key) == 0) return ERROR_INVALID_HANDLE;
+  if (cursor_.key == key) cursor_ = EnumCursor();
   if (!dirty_) return ERROR_SUCCESS;
   const long err = Flush();
   // A failed write is tried again on the next close; once the last key is
@@ -263,6 +266,7 @@ long FileStore::SetValue(RegHandle key, const char* name, std::uint32_t type,
   if (long err = Lookup(key, KEY_SET_VALUE, &node)) return err;
   if (write_refused_ != ERROR_SUCCESS) return ERROR_ACCESS_DENIED;
   node->Set(value_name, type, std::vector<std::uint8_t>(data, data + size));
+  cursor_ = EnumCursor();
   dirty_ = true;
   return ERROR_SUCCESS;
 }
@@ -272,6 +276,7 @@ long FileStore::DeleteValue(RegHandle key, const char* name) {
   if (long err = Lookup(key, KEY_SET_VALUE, &node)) return err;
   if (write_refused_ != ERROR_SUCCESS) return ERROR_ACCESS_DENIED;
   if (!node->Erase(name == nullptr ? "" : name)) return ERROR_FILE_NOT_FOUND;
+  cursor_ = EnumCursor();
   dirty_ = true;
   return ERROR_SUCCESS;
 }
@@ -284,7 +289,14 @@ long FileStore::EnumValue(RegHandle key, std::uint32_t index, char* name,
   RegKeyNode* node = nullptr;
   if (long err = Lookup(key, KEY_QUERY_VALUE, &node)) return err;
   if (node == nullptr || index >= node->Values().size()) return ERROR_NO_MORE_ITEMS;
-  const RegValue& value = node->Values()[index];
+  if (cursor_.key == key && cursor_.index + 1 == index) {
+    ++cursor_.at;
+  } else if (cursor_.key != key || cursor_.index != index) {
+    cursor_.at = std::next(node->Values().begin(), index);
+  }
+  cursor_.key = key;
+  cursor_.index = index;
+  const RegValue& value = *cursor_.at;
   const auto data_needed = static_cast<std::uint32_t>(value.data.size());
   if (value.name.size() + 1 > *name_size) return ERROR_MORE_DATA;
   if (data != nullptr && *data_size < data_needed) {

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
 #include <map>
 #include <string>
 #include <vector>
@@ -70,6 +71,13 @@ class FileStore final : public RegistryBackend {
     FileIdentity identity;
     bool copied;
   };
+  // Where the last EnumValue stood, so that enumerating a key value by value
+  // does not walk the list from its start every time.
+  struct EnumCursor {
+    RegHandle key = 0;  // 0: none
+    std::uint32_t index = 0;
+    std::list<RegValue>::const_iterator at;
+  };
 
   long Open(RegHandle root, std::string_view subkey, std::uint32_t access, bool create,
             RegHandle* key);
@@ -88,6 +96,7 @@ class FileStore final : public RegistryBackend {
   bool dirty_ = false;
   long write_refused_ = ERROR_SUCCESS;  // why the file must not be written
   std::vector<BrokenFile> broken_;      // broken files already reported
+  EnumCursor cursor_;                   // reset by every change
 };
 
 }  // namespace tapix

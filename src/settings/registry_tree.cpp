@@ -1,5 +1,6 @@
 #include "settings/registry_tree.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tapix {
@@ -14,95 +15,80 @@ std::string FoldName(std::string_view name) {
 
 const RegValue* RegKeyNode::Find(std::string_view name) const {
   auto it = index_.find(FoldName(name));
-  return it == index_.end() ? nullptr : &values_[it->second];
+  return it == index_.end() ? nullptr : &*it->second;
 }
 
 void RegKeyNode::Set(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data) {
   std::string folded = FoldName(name);
   auto it = index_.find(folded);
   if (it != index_.end()) {
-    RegValue& value = values_[it->second];
-    value.type = type;
-    value.data = std::move(data);
+    it->second->type = type;
+    it->second->data = std::move(data);
     return;
   }
-  index_.emplace(std::move(folded), values_.size());
   values_.push_back(RegValue{std::string(name), type, std::move(data)});
+  index_.emplace(std::move(folded), std::prev(values_.end()));
 }
 
 bool RegKeyNode::Erase(std::string_view name) {
   auto it = index_.find(FoldName(name));
   if (it == index_.end()) return false;
-  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(it->second));
-  index_.clear();
-  for (std::size_t i = 0; i < values_.size(); ++i) index_.emplace(FoldName(values_[i].name), i);
+  values_.erase(it->second);
+  index_.erase(it);
   return true;
 }
 
 RegKeyNode* RegistryTree::Find(std::string_view path) {
   auto it = index_.find(FoldName(path));
-  return it == index_.end() ? nullptr : &keys_[it->second];
+  return it == index_.end() ? nullptr : &*it->second;
 }
 
 const RegKeyNode* RegistryTree::Find(std::string_view path) const {
   auto it = index_.find(FoldName(path));
-  return it == index_.end() ? nullptr : &keys_[it->second];
+  return it == index_.end() ? nullptr : &*it->second;
 }
 
 RegKeyNode& RegistryTree::Create(std::string_view path) {
   std::string folded = FoldName(path);
   auto it = index_.find(folded);
-  if (it != index_.end()) return keys_[it->second];
-  index_.emplace(std::move(folded), keys_.size());
+  if (it != index_.end()) return *it->second;
   keys_.emplace_back(std::string(path));
+  index_.emplace(std::move(folded), std::prev(keys_.end()));
   return keys_.back();
 }
 
-namespace {
-
-// True when path is below parent (both folded).
-bool IsBelow(std::string_view path, std::string_view parent) {
-  return path.size() > parent.size() && path.substr(0, parent.size()) == parent &&
-         path[parent.size()] == '\\';
-}
-
-}  // namespace
+// The keys below "p" are those whose folded paths start with "p\": one range
+// of the ordered index.
 
 bool RegistryTree::Exists(std::string_view path) const {
-  const std::string folded = FoldName(path);
+  std::string folded = FoldName(path);
   if (index_.count(folded) != 0) return true;
-  for (const auto& entry : index_) {
-    if (IsBelow(entry.first, folded)) return true;
-  }
-  return false;
+  folded += '\\';
+  auto below = index_.lower_bound(folded);
+  return below != index_.end() && below->first.compare(0, folded.size(), folded) == 0;
 }
 
 void RegistryTree::EraseTree(std::string_view path) {
-  const std::string folded = FoldName(path);
-  std::vector<RegKeyNode> kept;
-  kept.reserve(keys_.size());
-  for (RegKeyNode& key : keys_) {
-    const std::string key_folded = FoldName(key.Path());
-    if (key_folded == folded || IsBelow(key_folded, folded)) continue;
-    kept.push_back(std::move(key));
+  std::string folded = FoldName(path);
+  if (auto it = index_.find(folded); it != index_.end()) {
+    keys_.erase(it->second);
+    index_.erase(it);
   }
-  keys_ = std::move(kept);
-  Reindex();
-}
-
-void RegistryTree::Reindex() {
-  index_.clear();
-  for (std::size_t i = 0; i < keys_.size(); ++i) index_.emplace(FoldName(keys_[i].Path()), i);
+  folded += '\\';
+  auto first = index_.lower_bound(folded);
+  auto last = first;
+  while (last != index_.end() && last->first.compare(0, folded.size(), folded) == 0) {
+    keys_.erase(last->second);
+    ++last;
+  }
+  index_.erase(first, last);
 }
 
 bool SameContent(const RegistryTree& a, const RegistryTree& b) {
-  if (a.Keys().size() != b.Keys().size()) return false;
-  for (std::size_t i = 0; i < a.Keys().size(); ++i) {
-    const RegKeyNode& x = a.Keys()[i];
-    const RegKeyNode& y = b.Keys()[i];
-    if (x.Path() != y.Path() || x.Values() != y.Values()) return false;
-  }
-  return true;
+  return std::equal(a.Keys().begin(), a.Keys().end(), b.Keys().begin(), b.Keys().end(),
+                    [](const RegKeyNode& x, const RegKeyNode& y) {
+                      return x.Path() == y.Path() && x.Values() == y.Values();
+                    });
 }
 
 }  // namespace tapix

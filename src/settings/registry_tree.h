@@ -4,11 +4,15 @@
 // ("HKEY_LOCAL_MACHINE\SOFTWARE\TRESOL"). Key and value names compare without
 // regard to ASCII case, as in the registry, and keep the case they were
 // created with. Keys and values keep the order in which they were read or
-// added, so a file written back keeps its order.
+// added, so a file written back keeps its order. Lookups, additions and
+// removals take logarithmic or constant time, so even a store file full of
+// deletion lines reads quickly.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <list>
+#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -32,7 +36,7 @@ class RegKeyNode {
   explicit RegKeyNode(std::string path) : path_(std::move(path)) {}
 
   const std::string& Path() const { return path_; }
-  const std::vector<RegValue>& Values() const { return values_; }
+  const std::list<RegValue>& Values() const { return values_; }
 
   const RegValue* Find(std::string_view name) const;
   // Replaces the value of that name in its place (keeping the name's first
@@ -43,13 +47,13 @@ class RegKeyNode {
 
  private:
   std::string path_;
-  std::vector<RegValue> values_;
-  std::unordered_map<std::string, std::size_t> index_;  // folded name -> position
+  std::list<RegValue> values_;
+  std::unordered_map<std::string, std::list<RegValue>::iterator> index_;  // by folded name
 };
 
 class RegistryTree {
  public:
-  // Pointers returned stay valid until the next Create or EraseTree.
+  // Pointers returned stay valid until their key is erased.
   RegKeyNode* Find(std::string_view path);
   const RegKeyNode* Find(std::string_view path) const;
   // The key of that path, appended when missing.
@@ -59,14 +63,13 @@ class RegistryTree {
   // Removes the key and every key below it.
   void EraseTree(std::string_view path);
 
-  const std::vector<RegKeyNode>& Keys() const { return keys_; }
+  const std::list<RegKeyNode>& Keys() const { return keys_; }
   bool Empty() const { return keys_.empty(); }
 
  private:
-  void Reindex();
-
-  std::vector<RegKeyNode> keys_;
-  std::unordered_map<std::string, std::size_t> index_;  // folded path -> position
+  std::list<RegKeyNode> keys_;
+  // By folded path; ordered, so the keys below one are a range.
+  std::map<std::string, std::list<RegKeyNode>::iterator> index_;
 };
 
 // Same keys in the same order with the same values; names compared exactly.

@@ -58,7 +58,7 @@ TEST_F(SettingsIoTest, NoKeyLoadsNothingAndSaveWritesSixTexts) {
   const RegistryTree tree = StoredTree();
   const RegKeyNode* key = tree.Find(kSettingsKey);
   ASSERT_NE(key, nullptr);
-  const std::vector<RegValue> want = {{"Port", REG_SZ, Sz("3")},     {"Baud", REG_SZ, Sz("19200")},
+  const std::list<RegValue> want = {{"Port", REG_SZ, Sz("3")},     {"Baud", REG_SZ, Sz("19200")},
                                       {"Bits", REG_SZ, Sz("8")},     {"Parity", REG_SZ, Sz("0")},
                                       {"StopBits", REG_SZ, Sz("0")}, {"Autoconnect", REG_SZ, Sz("0")}};
   EXPECT_EQ(key->Values(), want);  // in this order, the zero stored

@@ -84,7 +84,7 @@ TEST(StoreFormat, ReadsLeniently) {
       "[hkey_local_machine\\software\\t]\r\n"
       "\"a\"=\"y\"\r\n");
   ASSERT_EQ(tree.Keys().size(), 1u);
-  const RegKeyNode& key = tree.Keys()[0];
+  const RegKeyNode& key = tree.Keys().front();
   EXPECT_EQ(key.Path(), "HKEY_LOCAL_MACHINE\\SOFTWARE\\T");
   EXPECT_EQ(key.Find("A")->data, Sz("y"));  // same key and name in other case: replaced
   EXPECT_EQ(key.Find("A")->name, "A");
