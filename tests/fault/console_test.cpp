@@ -1,9 +1,6 @@
 // Standard input that is closed from the start, or that carries garbage.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "fault_support.h"
 
 namespace tapix::fault {
@@ -44,10 +41,7 @@ TEST(ClosedInput, AtThePortPromptCancelsAndSavesNothing) {
   EXPECT_EQ(tapix.Wait(milliseconds(10000)), 0) << tapix.Log();
   EXPECT_NE(tapix.Log().find("Nummer eingeben"), std::string::npos) << tapix.Log();
   EXPECT_EQ(tapix.Log().find("CreateFile"), std::string::npos) << tapix.Log();
-  std::ifstream store(config.path() + "/tapix/settings.reg", std::ios::binary);
-  std::stringstream text;
-  text << store.rdbuf();
-  EXPECT_EQ(text.str().find("Baud"), std::string::npos) << text.str();
+  EXPECT_EQ(StoreText(config).find("Baud"), std::string::npos) << StoreText(config);
 }
 
 struct GarbageInput : ::testing::Test {
@@ -119,6 +113,21 @@ TEST_F(GarbageInput, ThousandsOfBadLinesAreAllAnswered) {
   EXPECT_EQ(pty.Receive(1), "R");
   ::kill(tapix.pid(), SIGTERM);
   EXPECT_EQ(tapix.Wait(), 0);
+}
+
+TEST(LogReaderGone, TheLineIsStillServedAndTheRunEndsAndSaves) {
+  TempDir config;
+  PtyPair pty;
+  TapixProcess tapix({"--no-window", pty.path() + ",19200,N,8,1"}, config.path());
+  ASSERT_NE(tapix.WaitFor(") succeeded\n"), std::string::npos) << tapix.Log();
+  ASSERT_TRUE(DropLogReader(tapix));
+  for (int i = 0; i < 200; ++i) {  // far more log than a pipe holds
+    pty.Send("A005E");
+    ASSERT_EQ(pty.Receive(10), "R000000000") << "message " << i;
+  }
+  ::kill(tapix.pid(), SIGTERM);
+  EXPECT_EQ(tapix.Wait(), 0);
+  EXPECT_NE(StoreText(config).find("19200"), std::string::npos) << StoreText(config);
 }
 
 }  // namespace

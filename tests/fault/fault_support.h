@@ -7,11 +7,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -79,6 +82,32 @@ inline double CpuOver(TapixProcess& tapix, milliseconds span) {
   return tapix.CpuSeconds() - before;
 }
 
+// The settings store the program keeps under `config`; "" when there is none.
+inline std::string StoreText(const TempDir& config) {
+  std::ifstream in(config.path() + "/tapix/settings.reg", std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Makes the reader of the program's log go away, as when the program's
+// output is piped into a tool that ends: the test's end of the pipe is
+// replaced by /dev/null, so the program's writes to it fail with EPIPE.
+// False when that end cannot be found.
+inline bool DropLogReader(const TapixProcess& tapix) {
+  struct stat theirs;
+  if (::stat(("/proc/" + std::to_string(tapix.pid()) + "/fd/1").c_str(), &theirs) != 0) return false;
+  for (int fd = 3; fd < 1024; ++fd) {
+    struct stat ours;
+    if (::fstat(fd, &ours) != 0 || ours.st_ino != theirs.st_ino || ours.st_dev != theirs.st_dev) continue;
+    const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ::dup2(null, fd);
+    ::close(null);
+    return true;
+  }
+  return false;
+}
+
 // Sends a console line that the program rejects and waits for its reject
 // line: everything the program did with the lines before it is in the log
 // then. Returns the log position after the reject line, or npos.
@@ -110,6 +139,7 @@ inline std::string Exchange(PtyPair& pty, TapixProcess& tapix, const std::string
   while (Clock::now() < give_up) {
     pollfd p{fd, static_cast<short>(POLLIN | (sent < bytes.size() ? POLLOUT : 0)), 0};
     ::poll(&p, 1, 5);
+    if ((p.revents & (POLLHUP | POLLERR)) && !(p.revents & POLLIN)) break;  // the program let go of the line
     bool activity = false;
     if (p.revents & POLLIN) {
       char buffer[4096];

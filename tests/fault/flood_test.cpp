@@ -103,6 +103,23 @@ TEST_F(Flood, RandomBytesAreAllLogged) {
   }
 }
 
+// A stop signal while the line is busy ends the run as "quit" does.
+TEST_F(Flood, StopSignalInTheMiddleEndsTheRunAndSaves) {
+  ASSERT_NE(Start(kConfigs[0]), std::string::npos) << tapix->Log();
+  constexpr std::size_t kMessages = 300000;  // several seconds of work
+  std::string bytes;
+  for (std::size_t i = 0; i < kMessages; ++i) bytes += "T0050121E";
+  std::thread stop([&] {
+    std::this_thread::sleep_for(milliseconds(300));
+    ::kill(tapix->pid(), SIGTERM);
+  });
+  Exchange(*pty, *tapix, bytes, milliseconds(300), milliseconds(60000));
+  stop.join();
+  EXPECT_EQ(tapix->Wait(milliseconds(10000)), 0);
+  EXPECT_LT(CountOf(tapix->Log(), "E\n"), kMessages) << "the signal waited for the line to go quiet";
+  EXPECT_NE(StoreText(config).find("\"Baud\"=\"9600\""), std::string::npos);
+}
+
 // One valid message, formatted as a sender with the options `o` would send it.
 std::string Message(std::mt19937& rng, const LineOptions& o) {
   static const std::string kinds = "ABCWTKSQq@0E";

@@ -6,10 +6,8 @@
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 
-#include <fstream>
 #include <optional>
 #include <set>
-#include <sstream>
 
 #include "fault_support.h"
 
@@ -78,12 +76,7 @@ class ReadOnlyFolder {
 
 struct Store : ::testing::Test {
   std::string Folder() const { return config.path() + "/tapix"; }
-  std::string StoreText() const {
-    std::ifstream in(Folder() + "/settings.reg", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string StoreText() const { return fault::StoreText(config); }
   std::set<std::string> Files() const {
     std::set<std::string> names;
     std::error_code ec;
