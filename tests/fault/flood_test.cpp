@@ -10,11 +10,17 @@
 namespace tapix::fault {
 namespace {
 
+// Growth allowed over the second half of a flood, once the first half has
+// brought the program's buffers to their size. Under AddressSanitizer freed
+// memory sits in quarantine and the figure means nothing; there the leak
+// check at exit (a non-zero exit code) stands in for it.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr long kGrowthLimitKb = 64 * 1024;  // freed memory sits in the sanitizer's quarantine
+constexpr bool kMeasureMemory = false;
 #else
-constexpr long kGrowthLimitKb = 4 * 1024;
+constexpr bool kMeasureMemory = true;
 #endif
+constexpr long kGrowthLimitKb = 1024;
+constexpr std::size_t kFloodBytes = 128 * 1024;
 
 struct Config {
   const char* name;
@@ -45,20 +51,22 @@ struct Flood : ::testing::Test {
     return Sync(*tapix);
   }
 
-  // Sends `bytes`, then checks the log against them and what came back.
+  // Sends `bytes` in two halves, then checks the log against them and what
+  // came back, and the memory the second half added.
   void FloodAndAccount(const Config& c, const std::string& bytes) {
     SCOPED_TRACE(c.name);
     const std::size_t from = Start(c);
     ASSERT_NE(from, std::string::npos) << tapix->Log();
-    // Warm up, so the first reading already holds the buffers the run needs.
-    Exchange(*pty, *tapix, "A005E");
-    const std::size_t mark = Sync(*tapix, "warm-up-done");
-    const long rss_before = VmRssKb(tapix->pid());
-
-    const std::string back = Exchange(*pty, *tapix, bytes);
+    const std::size_t half = bytes.size() / 2;
+    std::string back = Exchange(*pty, *tapix, bytes.substr(0, half));
+    const long rss_half = VmRssKb(tapix->pid());
+    back += Exchange(*pty, *tapix, bytes.substr(half));
     const std::size_t end = Sync(*tapix, "flood-done");
     ASSERT_NE(end, std::string::npos) << "no answer on the console after the flood";
-    const long rss_after = VmRssKb(tapix->pid());
+    // A lone first byte waits out the whole read time-out (up to 1.2 s) before
+    // it is answered; by the console's answer that is done.
+    back += pty->Drain(milliseconds(200));
+    const long rss_end = VmRssKb(tapix->pid());
 
     std::string answers;
     std::size_t record_bytes = 0;
@@ -73,7 +81,7 @@ struct Flood : ::testing::Test {
     const std::string& log = tapix->Log();
     const std::size_t marker_line = log.rfind("Befehl nicht", end - 1);
     const Accounting result =
-        Account(log.substr(mark, marker_line - mark), bytes, answers, c.line);
+        Account(log.substr(from, marker_line - from), bytes, answers, c.line);
     ASSERT_TRUE(result.ok) << result.where;
     const std::size_t record = c.line.waiter3 ? 10 : (c.line.checksum ? 10 : 9);
     EXPECT_EQ(record_bytes, c.line.auto_answer ? result.queries * record : 0u);
@@ -81,7 +89,9 @@ struct Flood : ::testing::Test {
       EXPECT_TRUE(answers.empty());
     }
 
-    EXPECT_LT(rss_after - rss_before, kGrowthLimitKb) << "before " << rss_before << " KiB";
+    if (kMeasureMemory) {
+      EXPECT_LT(rss_end - rss_half, kGrowthLimitKb) << "at half time " << rss_half << " KiB";
+    }
     tapix->Command("quit");
     EXPECT_EQ(tapix->Wait(), 0);
   }
@@ -96,7 +106,7 @@ TEST_F(Flood, RandomBytesAreAllLogged) {
   const std::string likely = "0123456789@ABCWTKSQqEFRfrt";
   for (const Config& c : kConfigs) {
     std::string bytes;
-    for (int i = 0; i < 24 * 1024; ++i)
+    for (std::size_t i = 0; i < kFloodBytes; ++i)
       bytes.push_back(rng() % 3 ? static_cast<char>(rng() % 256) : likely[rng() % likely.size()]);
     FloodAndAccount(c, bytes);
     if (HasFatalFailure()) return;
@@ -154,7 +164,7 @@ TEST_F(Flood, ValidMessagesWithMismatchedOptionsAreAllLogged) {
   std::mt19937 rng(90210);
   for (const Config& c : kConfigs) {
     std::string bytes;
-    while (bytes.size() < 24 * 1024) {
+    while (bytes.size() < kFloodBytes) {
       // Each message with options of its own: most differ from the program's.
       const LineOptions sender{rng() % 2 == 0, rng() % 2 == 0, rng() % 2 == 0, true};
       bytes += Message(rng, sender);
