@@ -14,7 +14,8 @@ class LineReader {
   // Reads what is there now and calls `line` for every complete line (line end
   // removed, "\r\n" too). Returns false once the input has ended (or failed):
   // the caller stops watching it. A last line without a line end is delivered
-  // at the end of input. Very long lines are cut at 4096 bytes.
+  // at the end of input. A line longer than 4096 bytes is
+  // dropped whole (it cannot be a command).
   bool ReadAvailable(const std::function<void(std::string_view)>& line);
 
  private:

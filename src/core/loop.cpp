@@ -2,6 +2,7 @@
 
 #include "core/receiver.h"
 #include "core/transmit.h"
+#include "serial/port.h"
 
 namespace tapix {
 
@@ -17,6 +18,26 @@ void SendPending(Session& session) {
   if (!session.port || !session.pending.SendPending) return;
   WriteWithEcho(session, session.pending.text);
   session.pending.SendPending = 0;
+}
+
+}  // namespace tapix
+
+namespace tapix {
+
+void PassAfterEvent(Session& session) {
+  if (session.port && session.port->InputWaiting()) {
+    PollPass(session);
+  } else {
+    SendPending(session);
+  }
+}
+
+bool CheckHangup(Session& session) {
+  if (!session.port || !session.port->HungUp()) return false;
+  Logf(*session.console, "COM%u: Verbindung unterbrochen (Ger\xE4t entfernt oder Gegenstelle beendet)\n",
+       session.settings.port);
+  ClosePort(session.port);
+  return true;
 }
 
 }  // namespace tapix

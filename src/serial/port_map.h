@@ -20,8 +20,20 @@ class PortMap {
   void RemoveExplicit(std::uint32_t port);
   const std::map<std::uint32_t, std::string>& Explicit() const { return explicit_; }
 
+  // Entries of this run only (the virtual line): numbered like explicit ones
+  // and winning over them, but never stored and never marking the map Dirty.
+  void SetRunEntry(std::uint32_t port, const std::string& path);
+  void RemoveRunEntry(std::uint32_t port);
+
+  // The first number from 1 that no explicit or run entry holds (present
+  // devices give way to such an entry); 0 only when none is free.
+  std::uint32_t FirstUnclaimed() const;
+  bool Claimed(std::uint32_t port) const;
+
   // Replaces the list of present devices (what enumeration found), in order.
   void SetPresent(std::vector<std::string> devices);
+  // Replaces it with what EnumerateSerialDevices finds now.
+  void Refresh();
 
   // The device path for port n, "" when n has none.
   std::string DevicePath(std::uint32_t port) const;
@@ -40,15 +52,27 @@ class PortMap {
 
  private:
   std::map<std::uint32_t, std::string> explicit_;
+  std::map<std::uint32_t, std::string> run_;
   std::vector<std::string> present_;
   bool dirty_ = false;
 };
 
-// The one port map of the process.
+// The one port map of the process; the present devices are enumerated when it
+// is first used.
 PortMap& Ports();
 
 // Finds the serial devices present on this machine (platform file), in the
 // order in which they get numbers.
+//
+// Linux: the entries of /sys/class/tty that have hardware behind them (a
+// `device` link; rfcomm* also without one). ttyS* count only with a driver
+// bound and a known UART type (the 8250 driver registers placeholders of type
+// 0 for ports that are not there). Order: ttyS, ttyAMA, ttyUSB, ttyACM,
+// rfcomm, then any other name by its prefix; within a prefix by number
+// (ttyUSB2 before ttyUSB10). The paths are /dev/<name>.
 std::vector<std::string> EnumerateSerialDevices();
+// The same over another sysfs class folder and device folder (for tests).
+std::vector<std::string> EnumerateSerialDevices(const std::string& class_dir,
+                                                const std::string& dev_dir);
 
 }  // namespace tapix

@@ -37,6 +37,10 @@ class SerialDevice {
   // when the device refuses them.
   virtual bool SetState(const DCB& dcb) = 0;
 
+  // The line settings in force (GetCommState): the last DCB that SetState
+  // applied. False when none was applied (or the device cannot tell).
+  virtual bool GetState(DCB& /*dcb*/) const { return false; }
+
   virtual CommTimeouts GetTimeouts() const = 0;
   virtual void SetTimeouts(const CommTimeouts& timeouts) = 0;
 

@@ -1,7 +1,167 @@
+// The console front end: the in-memory panel stands in for the window, command
+// lines come from standard input, and one poll() waits on everything at once —
+// the port, the input, the query timer and the stop signals — so the program
+// never spins, with or without a port.
+#include <poll.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <string>
+
+#include "core/console_commands.h"
+#include "core/console_input.h"
+#include "core/loop.h"
+#include "core/memory_panel.h"
+#include "core/requests.h"
+#include "core/signals.h"
+#include "core/window_commands.h"
 #include "ui/frontend.h"
 
 namespace tapix {
+namespace {
 
-std::unique_ptr<FrontEnd> MakeHeadlessFrontEnd() { return nullptr; }
+// Reads one line from standard input byte by byte, so nothing after it is
+// taken away from the command reader that follows. False at end of input.
+bool ReadAnswerLine(std::string* line) {
+  line->clear();
+  for (;;) {
+    char c;
+    const ssize_t n = ::read(0, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return !line->empty();
+    if (c == '\n') break;
+    line->push_back(c);
+  }
+  if (!line->empty() && line->back() == '\r') line->pop_back();
+  return true;
+}
+
+class TimerFd {
+ public:
+  TimerFd() {
+    fd_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
+    if (fd_ < 0) return;
+    itimerspec period = {};
+    period.it_interval.tv_sec = kQueryTimerMs / 1000;
+    period.it_interval.tv_nsec = (kQueryTimerMs % 1000) * 1000000L;
+    period.it_value = period.it_interval;
+    ::timerfd_settime(fd_, 0, &period, nullptr);
+  }
+  ~TimerFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TimerFd(const TimerFd&) = delete;
+  TimerFd& operator=(const TimerFd&) = delete;
+  int fd() const { return fd_; }
+  // The number of ticks since the last call (0 when none).
+  std::uint64_t Take() {
+    std::uint64_t ticks = 0;
+    if (::read(fd_, &ticks, sizeof ticks) != sizeof ticks) return 0;
+    return ticks;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+class HeadlessFrontEnd final : public FrontEnd {
+ public:
+  int ChoosePort(Session& session) override {
+    MemoryPanel dialog;
+    session.port_list.Bind(&dialog);
+    session.port_list.Fill(1);
+    Console& out = *session.console;
+    out.Log("COM-Port Ausw\xE4hlen:\n");
+    const auto& entries = dialog.ComboEntries();
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+      Logf(out, "  %s%s%s%s\n", entries[i].text.c_str(), entries[i].detail.empty() ? "" : " (",
+           entries[i].detail.c_str(), entries[i].detail.empty() ? "" : ")");
+    }
+    if (entries.size() <= 1) out.Log("  (keine Schnittstelle gefunden)\n");
+    const std::uint32_t preselected = session.port_list.SelectedPort();
+    if (preselected) {
+      Logf(out, "Nummer eingeben (leer = COM%u, Ende der Eingabe = Abbrechen): ", preselected);
+    } else {
+      out.Log("Nummer eingeben (leer = keine Auswahl, Ende der Eingabe = Abbrechen): ");
+    }
+    std::string answer;
+    int result = 2;
+    if (ReadAnswerLine(&answer)) {
+      result = 1;
+      std::uint32_t chosen = preselected;
+      std::string digits;
+      for (char c : answer)
+        if (c != ' ' && c != '\t') digits.push_back(c);
+      if (digits.rfind("COM", 0) == 0 || digits.rfind("com", 0) == 0) digits.erase(0, 3);
+      if (!digits.empty()) {
+        chosen = 0;
+        for (int i = 1; i <= 32; ++i) {
+          if (std::to_string(session.port_list.PortAt(i)) == digits && session.port_list.PortAt(i)) {
+            chosen = session.port_list.PortAt(i);
+          }
+        }
+        if (!chosen) Logf(out, "COM%s ist nicht in der Liste.\n", digits.c_str());
+      }
+      session.settings.port = chosen;
+    } else {
+      out.Log("\n");
+    }
+    session.port_list.Bind(nullptr);
+    return result;
+  }
+
+  void Run(Session& session) override {
+    MemoryPanel panel;
+    InitWindow(session, panel);
+    const int stop_fd = InstallStopSignals();
+    TimerFd timer;
+    LineReader input(0);
+    bool input_open = true;
+
+    while (!session.quit_requested) {
+      pollfd fds[4];
+      nfds_t count = 0;
+      const int port_fd = session.port ? session.port->WaitFd() : -1;
+      fds[count++] = {stop_fd, POLLIN, 0};
+      fds[count++] = {timer.fd(), POLLIN, 0};
+      const nfds_t input_slot = count;
+      fds[count++] = {input_open ? 0 : -1, POLLIN, 0};
+      const nfds_t port_slot = count;
+      fds[count++] = {port_fd, POLLIN, 0};
+      if (::poll(fds, count, -1) < 0) {
+        if (errno == EINTR) continue;
+        break;
+      }
+      if (fds[0].revents && TakeStopSignal()) {
+        OnCommand(session, 1);
+        break;
+      }
+      // Window events first, as the loop has it: console lines, then the timer.
+      if (fds[input_slot].revents) {
+        input_open = input.ReadAvailable([&](std::string_view line) {
+          if (session.quit_requested) return;
+          ExecuteCommandLine(session, line);
+          PassAfterEvent(session);
+        });
+        if (session.quit_requested) break;
+      }
+      if (fds[1].revents && timer.Take() > 0) {
+        OnTimer(session);
+        PassAfterEvent(session);
+      }
+      if (fds[port_slot].revents && session.port && session.port->WaitFd() == port_fd) {
+        PollPass(session);
+        CheckHangup(session);
+      }
+    }
+    ForgetWindow(session);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FrontEnd> MakeHeadlessFrontEnd() { return std::make_unique<HeadlessFrontEnd>(); }
 
 }  // namespace tapix

@@ -1,0 +1,41 @@
+// Console command lines: any bytes, one line at a time, against the panel.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "core/console_commands.h"
+#include "core/console_input.h"
+#include "core/memory_panel.h"
+#include "core/window_commands.h"
+
+namespace {
+
+class NullConsole final : public tapix::Console {
+ public:
+  void Log(std::string_view) override {}
+  void Echo(char) override {}
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  tapix::Session session;
+  tapix::SetDefaults(session.settings);
+  tapix::ResetOptions(session);
+  NullConsole console;
+  session.console = &console;
+  tapix::MemoryPanel panel;
+  session.window = &panel;
+  session.port_list.Bind(&panel);
+  session.port_list.Fill(1, {1, 3, 12});
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    tapix::ExecuteCommandLine(session, text.substr(0, end));
+    session.pending.SendPending = 0;
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return 0;
+}

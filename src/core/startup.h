@@ -1,0 +1,32 @@
+// Start-up, the run and shutdown of the program.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tapix {
+
+class FrontEnd;
+
+struct StartOptions {
+  std::optional<std::string> line_argument;  // "nCom[,9600,N,8,1]" or "/dev/…[,…]"
+  bool virtual_line = false;                 // --pty
+  std::string virtual_link;                  // --pty=LINK
+  bool no_window = false;                    // --no-window
+  bool show_help = false;                    // --help
+  std::string error;                         // an option we do not know
+};
+
+// Reads the program's arguments: options start with "--"; the first other
+// argument is the line settings, further ones are ignored.
+StartOptions ParseCommandLine(const std::vector<std::string>& args);
+
+// The program's own help for its options (the usage lines stay as they are).
+std::string OptionsHelp();
+
+// Runs the program with a front end: start-up, loop, shutdown. Returns the
+// exit code, which is 0 on every path.
+int RunProgram(const StartOptions& options, FrontEnd& front_end);
+
+}  // namespace tapix

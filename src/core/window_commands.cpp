@@ -1,0 +1,80 @@
+#include "core/window_commands.h"
+
+#include <cstdio>
+
+#include "core/control_ids.h"
+#include "core/requests.h"
+#include "serial/port.h"
+
+namespace tapix {
+namespace {
+
+std::uint32_t* FlagOfBox(Session& session, int id) {
+  OptionFlags& o = session.options;
+  switch (id) {
+    case ctl::Checksum: return &o.Checksum;
+    case ctl::Waiter3: return &o.Waiter3;
+    case ctl::CreditQuantity: return &o.CreditQuantity;
+    case ctl::AutoQuery: return &o.AutoQuery;
+    case ctl::AutoAnswer: return &o.AutoAnswer;
+    case ctl::SendRecord: return &o.SendRecord;
+    case ctl::AnswerOk: return &o.AnswerOk;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+void InitWindow(Session& session, Panel& window) {
+  session.window = &window;
+  window.SetChecked(ctl::AnswerOk, true);
+  window.SetChecked(ctl::AutoAnswer, true);
+  session.port_list.Bind(&window);
+  session.port_list.Fill(session.settings.port);
+}
+
+void ForgetWindow(Session& session) {
+  session.window = nullptr;
+  session.port_list.Bind(nullptr);
+}
+
+void OnCommand(Session& session, int id) {
+  if (std::uint32_t* flag = FlagOfBox(session, id)) {
+    *flag = session.window && session.window->IsChecked(id) ? 1 : 0;
+    return;
+  }
+  if (IsHostCommand(id)) {
+    HostCommand(session, id);
+    return;
+  }
+  switch (id) {
+    case ctl::Exit:
+      session.quit_requested = true;
+      return;
+    case ctl::PortCombo:
+      ReselectPort(session.settings, session.port, session.port_list.SelectedPort(),
+                   *session.console);
+      return;
+    case ctl::Configure:
+      ConfigurePort(session, session.port_list.SelectedPort());
+      return;
+    default:
+      return;
+  }
+}
+
+void OnTimer(Session& session) { QueryTick(session); }
+
+void ConfigurePort(Session& session, std::uint32_t n) {
+  if (n < 1 || !session.configure_dialog) return;
+  char name[20];
+  std::snprintf(name, sizeof name, "COM%u", n);
+  // The open port's settings, or the settings the next open would use.
+  DCB dcb = session.settings.dcb;
+  if (!session.configure_dialog(name, dcb)) return;
+  dcb.DCBlength = sizeof(DCB);
+  session.settings.dcb = dcb;
+  if (session.port) session.port->SetState(dcb);
+}
+
+}  // namespace tapix

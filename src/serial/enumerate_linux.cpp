@@ -1,0 +1,92 @@
+// Present serial devices on Linux, from sysfs.
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "serial/port_map.h"
+
+namespace tapix {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Candidate {
+  int rank;            // order of the prefix groups
+  std::string prefix;  // name without its trailing number
+  unsigned long number;
+  std::string name;
+};
+
+int PrefixRank(const std::string& prefix) {
+  static const char* const kOrder[] = {"ttyS", "ttyAMA", "ttyUSB", "ttyACM", "rfcomm"};
+  for (int i = 0; i < 5; ++i)
+    if (prefix == kOrder[i]) return i;
+  return 5;
+}
+
+Candidate Split(const std::string& name) {
+  std::size_t digits = name.size();
+  while (digits > 0 && std::isdigit(static_cast<unsigned char>(name[digits - 1]))) --digits;
+  Candidate c;
+  c.prefix = name.substr(0, digits);
+  c.number = digits < name.size() ? std::stoul(name.substr(digits, 9)) : 0;
+  c.rank = PrefixRank(c.prefix);
+  c.name = name;
+  return c;
+}
+
+bool Exists(const fs::path& p) {
+  std::error_code ec;
+  return fs::exists(p, ec);
+}
+
+// The 8250 driver lists ports that are not there with type 0 (PORT_UNKNOWN).
+bool RealUart(const fs::path& entry) {
+  if (!Exists(entry / "device" / "driver")) return false;
+  std::ifstream type(entry / "type");
+  if (!type) return true;  // drivers without the attribute register real ports only
+  long value = 0;
+  return (type >> value) && value != 0;
+}
+
+bool Present(const fs::path& entry, const Candidate& c) {
+  if (c.prefix == "ttyS") return RealUart(entry);
+  // rfcomm ports need not be bound to a device yet and are still usable.
+  if (c.prefix == "rfcomm") return true;
+  return Exists(entry / "device");
+}
+
+}  // namespace
+
+std::vector<std::string> EnumerateSerialDevices(const std::string& class_dir,
+                                                const std::string& dev_dir) {
+  std::vector<Candidate> found;
+  std::error_code ec;
+  for (fs::directory_iterator it(class_dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.empty() || name[0] == '.') continue;
+    const Candidate c = Split(name);
+    if (Present(it->path(), c)) found.push_back(c);
+  }
+  std::sort(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
+    if (a.rank != b.rank) return a.rank < b.rank;
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    if (a.number != b.number) return a.number < b.number;
+    return a.name < b.name;
+  });
+  std::vector<std::string> paths;
+  paths.reserve(found.size());
+  for (const Candidate& c : found) paths.push_back(dev_dir + "/" + c.name);
+  return paths;
+}
+
+std::vector<std::string> EnumerateSerialDevices() {
+  return EnumerateSerialDevices("/sys/class/tty", "/dev");
+}
+
+}  // namespace tapix

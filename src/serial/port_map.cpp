@@ -1,0 +1,106 @@
+#include "serial/port_map.h"
+
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+namespace tapix {
+
+namespace {
+
+// Two names of one device: the same text, or the same file once links are
+// resolved (/dev/serial/by-id/... and /dev/ttyUSB0).
+bool SamePath(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::unique_ptr<char, decltype(&std::free)> ra(::realpath(a.c_str(), nullptr), &std::free);
+  if (!ra) return false;
+  std::unique_ptr<char, decltype(&std::free)> rb(::realpath(b.c_str(), nullptr), &std::free);
+  return rb && std::string(ra.get()) == rb.get();
+}
+
+}  // namespace
+
+void PortMap::SetExplicit(std::uint32_t port, const std::string& path) {
+  if (port == 0) return;
+  auto it = explicit_.find(port);
+  if (it != explicit_.end() && it->second == path) return;
+  explicit_[port] = path;
+  dirty_ = true;
+}
+
+void PortMap::RemoveExplicit(std::uint32_t port) {
+  if (explicit_.erase(port) != 0) dirty_ = true;
+}
+
+void PortMap::SetRunEntry(std::uint32_t port, const std::string& path) {
+  if (port != 0) run_[port] = path;
+}
+
+void PortMap::RemoveRunEntry(std::uint32_t port) { run_.erase(port); }
+
+bool PortMap::Claimed(std::uint32_t port) const {
+  return explicit_.count(port) != 0 || run_.count(port) != 0;
+}
+
+std::uint32_t PortMap::FirstUnclaimed() const {
+  for (std::uint32_t n = 1; n != 0; ++n)
+    if (!Claimed(n)) return n;
+  return 0;
+}
+
+void PortMap::SetPresent(std::vector<std::string> devices) { present_ = std::move(devices); }
+
+void PortMap::Refresh() { SetPresent(EnumerateSerialDevices()); }
+
+std::map<std::uint32_t, std::string> PortMap::All() const {
+  std::map<std::uint32_t, std::string> all = explicit_;
+  for (const auto& [port, path] : run_) all[port] = path;
+
+  std::uint32_t next = 1;
+  for (const std::string& device : present_) {
+    bool named = false;
+    for (const auto& [port, path] : all) {
+      if (SamePath(path, device)) {
+        named = true;  // an entry already gives it a number
+        break;
+      }
+    }
+    if (named) continue;
+    while (next != 0 && all.count(next) != 0) ++next;
+    if (next == 0) break;
+    all[next] = device;
+  }
+  return all;
+}
+
+std::string PortMap::DevicePath(std::uint32_t port) const {
+  if (port == 0) return {};
+  const auto all = All();
+  auto it = all.find(port);
+  return it == all.end() ? std::string() : it->second;
+}
+
+std::uint32_t PortMap::NumberFor(const std::string& path) {
+  const auto all = All();
+  for (const auto& [port, device] : all)
+    if (SamePath(device, path)) return port;
+  // The first number that nothing uses, so no present device moves.
+  for (std::uint32_t n = 1; n != 0; ++n) {
+    if (all.count(n) == 0) {
+      SetExplicit(n, path);
+      return n;
+    }
+  }
+  return 0;
+}
+
+PortMap& Ports() {
+  static PortMap* map = [] {
+    auto* m = new PortMap;
+    m->Refresh();
+    return m;
+  }();
+  return *map;
+}
+
+}  // namespace tapix

@@ -1,0 +1,69 @@
+// A virtual serial line: a pseudo-terminal pair whose master end Tapix uses as
+// a port, while the peer (cash register software, or a second Tapix) opens
+// the slave path like a serial device.
+//
+// Tapix keeps one descriptor of the slave open itself, so the master never
+// sees a hang-up when the peer closes and reopens its end, and the slave is
+// set raw so that a peer that does not set raw mode still gets the bytes
+// unchanged. The line is entered in a port map under a number; OpenPort
+// recognises its path ("virtual:<slave path>") and opens the master end, so
+// closing, reopening and reselecting that number work for the whole run.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "serial/port_map.h"
+#include "serial/serial_device.h"
+
+namespace tapix {
+
+inline constexpr std::string_view kVirtualLinePrefix = "virtual:";
+
+class VirtualLine {
+ public:
+  VirtualLine() = default;
+  ~VirtualLine();
+  VirtualLine(const VirtualLine&) = delete;
+  VirtualLine& operator=(const VirtualLine&) = delete;
+
+  // Creates the pair. With `link`, also a symbolic link of that name to the
+  // slave path: an existing link is replaced, anything else there is left
+  // alone and the creation fails with EEXIST. False with the last error set.
+  bool Create(const std::string& link = {});
+
+  // Enters the line in `map` at `preferred`, or at the first number that no
+  // explicit entry holds when `preferred` is 0 or taken. Returns the number
+  // (0 before Create).
+  std::uint32_t Register(PortMap& map, std::uint32_t preferred);
+
+  // Removes the entry, the link (when it still points here) and the pair.
+  // A port still open on the line hangs up once the peer has closed as well.
+  void Close();
+
+  bool IsOpen() const { return state_ != nullptr; }
+  const std::string& SlavePath() const { return slave_path_; }
+  const std::string& LinkPath() const { return link_path_; }
+  // The path under which the line stands in a port map.
+  std::string MapPath() const;
+  std::uint32_t Port() const { return port_; }
+
+  struct State;
+
+ private:
+  std::shared_ptr<State> state_;
+  std::string slave_path_;
+  std::string link_path_;
+  PortMap* map_ = nullptr;
+  std::uint32_t port_ = 0;
+};
+
+bool IsVirtualLinePath(std::string_view path);
+
+// Opens Tapix's end of the live virtual line with the map path `path`. Null
+// with ENOENT when no such line exists, EBUSY while it is open already.
+std::unique_ptr<SerialDevice> OpenVirtualLine(std::string_view path);
+
+}  // namespace tapix

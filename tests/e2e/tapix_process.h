@@ -1,0 +1,239 @@
+// End-to-end harness: the real tapix program on one end of a pty pair, the
+// test on the other. The test writes bytes as the peer, reads what tapix
+// answers, feeds console commands and watches the log on standard output.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tapix::e2e {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// A pty pair: the test keeps the master, tapix opens the slave path.
+class PtyPair {
+ public:
+  PtyPair() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ::grantpt(master_);
+    ::unlockpt(master_);
+    path_ = ::ptsname(master_);
+    // Raw, so the peer's bytes pass unchanged whatever tapix does to the line.
+    int slave = ::open(path_.c_str(), O_RDWR | O_NOCTTY);
+    termios t;
+    ::tcgetattr(slave, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(slave, TCSANOW, &t);
+    ::close(slave);
+  }
+  ~PtyPair() { Close(); }
+  PtyPair(const PtyPair&) = delete;
+  PtyPair& operator=(const PtyPair&) = delete;
+
+  const std::string& path() const { return path_; }
+  int fd() const { return master_; }
+  void Close() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+  }
+  void Send(const std::string& bytes) const {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+      if (n <= 0) return;
+      done += static_cast<std::size_t>(n);
+    }
+  }
+  // Reads until `count` bytes came or `wait` passed.
+  std::string Receive(std::size_t count, milliseconds wait = milliseconds(3000)) const {
+    std::string got;
+    const auto until = Clock::now() + wait;
+    while (got.size() < count) {
+      const auto left = std::chrono::duration_cast<milliseconds>(until - Clock::now()).count();
+      if (left <= 0) break;
+      pollfd p{master_, POLLIN, 0};
+      if (::poll(&p, 1, static_cast<int>(left)) <= 0) break;
+      char buffer[256];
+      ssize_t n = ::read(master_, buffer, std::min(sizeof buffer, count - got.size()));
+      if (n <= 0) break;
+      got.append(buffer, static_cast<std::size_t>(n));
+    }
+    return got;
+  }
+  // Whatever arrives within `wait` (to prove that nothing more came).
+  std::string Drain(milliseconds wait) const { return Receive(1 << 16, wait); }
+
+ private:
+  int master_ = -1;
+  std::string path_;
+};
+
+// A temporary settings folder, so runs never touch the user's store.
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/tapix-e2e-XXXXXX";
+    path_ = ::mkdtemp(pattern);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+class TapixProcess {
+ public:
+  TapixProcess(std::vector<std::string> args, const std::string& config_home) {
+    int in[2], out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::setsid();  // no controlling terminal: the echo is dropped
+      ::dup2(in[0], 0);
+      ::dup2(out[1], 1);
+      ::dup2(out[1], 2);
+      ::setenv("XDG_CONFIG_HOME", config_home.c_str(), 1);
+      ::unsetenv("DISPLAY");
+      ::unsetenv("WAYLAND_DISPLAY");
+      std::vector<char*> argv;
+      std::string binary = TAPIX_BINARY;
+      argv.push_back(binary.data());
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(binary.c_str(), argv.data());
+      ::_exit(127);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    stdin_ = in[1];
+    stdout_ = out[0];
+    ::fcntl(stdout_, F_SETFL, O_NONBLOCK);
+  }
+  ~TapixProcess() {
+    if (pid_ > 0 && !exited_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    CloseInput();
+    if (stdout_ >= 0) ::close(stdout_);
+  }
+  TapixProcess(const TapixProcess&) = delete;
+  TapixProcess& operator=(const TapixProcess&) = delete;
+
+  pid_t pid() const { return pid_; }
+
+  void Command(const std::string& line) {
+    const std::string text = line + "\n";
+    [[maybe_unused]] ssize_t n = ::write(stdin_, text.data(), text.size());
+  }
+  void RawInput(const std::string& bytes) {
+    [[maybe_unused]] ssize_t n = ::write(stdin_, bytes.data(), bytes.size());
+  }
+  void CloseInput() {
+    if (stdin_ >= 0) ::close(stdin_);
+    stdin_ = -1;
+  }
+
+  // Everything logged so far.
+  const std::string& Log() {
+    Pump(milliseconds(0));
+    return log_;
+  }
+  // Waits until the log holds `text` after position `from`; returns the
+  // position after it, or npos on time-out.
+  std::size_t WaitFor(const std::string& text, std::size_t from = 0,
+                      milliseconds wait = milliseconds(5000)) {
+    const auto until = Clock::now() + wait;
+    for (;;) {
+      const std::size_t at = log_.find(text, from);
+      if (at != std::string::npos) return at + text.size();
+      const auto left = std::chrono::duration_cast<milliseconds>(until - Clock::now());
+      if (left.count() <= 0 || !Pump(left)) {
+        const std::size_t last = log_.find(text, from);
+        return last == std::string::npos ? last : last + text.size();
+      }
+    }
+  }
+  // Waits for the program to end; returns its exit status or -1.
+  int Wait(milliseconds wait = milliseconds(5000)) {
+    const auto until = Clock::now() + wait;
+    while (Clock::now() < until) {
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        Pump(milliseconds(0));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      Pump(milliseconds(20));
+    }
+    return -1;
+  }
+  // CPU seconds the process has used (user + system).
+  double CpuSeconds() const {
+    const std::string path = "/proc/" + std::to_string(pid_) + "/stat";
+    FILE* f = std::fopen(path.c_str(), "r");
+    if (!f) return -1;
+    char buffer[1024] = {};
+    std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
+    std::fclose(f);
+    std::string stat(buffer, n);
+    std::size_t pos = stat.rfind(')');
+    if (pos == std::string::npos) return -1;
+    // Fields after the command: state is field 3; utime and stime are 14 and 15.
+    std::vector<std::string> fields;
+    std::size_t i = pos + 2;
+    while (i < stat.size()) {
+      std::size_t j = stat.find(' ', i);
+      fields.push_back(stat.substr(i, j - i));
+      if (j == std::string::npos) break;
+      i = j + 1;
+    }
+    if (fields.size() < 13) return -1;
+    const double ticks = static_cast<double>(::sysconf(_SC_CLK_TCK));
+    return (std::stod(fields[11]) + std::stod(fields[12])) / ticks;
+  }
+
+ private:
+  // Reads what tapix printed, waiting up to `wait` for the first bytes.
+  bool Pump(milliseconds wait) {
+    pollfd p{stdout_, POLLIN, 0};
+    if (::poll(&p, 1, static_cast<int>(wait.count())) <= 0) return wait.count() == 0;
+    char buffer[4096];
+    bool any = false;
+    for (;;) {
+      ssize_t n = ::read(stdout_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      any = true;
+      log_.append(buffer, static_cast<std::size_t>(n));
+    }
+    return any;  // false: the program closed its output
+  }
+
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  int stdin_ = -1;
+  int stdout_ = -1;
+  std::string log_;
+};
+
+}  // namespace tapix::e2e

@@ -1,0 +1,147 @@
+#include "serial/port_map.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace tapix {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(PortMap, PresentDevicesFillTheNumbersExplicitEntriesLeaveFree) {
+  PortMap map;
+  map.SetPresent({"/dev/ttyS0", "/dev/ttyUSB0", "/dev/ttyUSB1"});
+  map.SetExplicit(2, "/dev/ttyACM0");
+  const auto all = map.All();
+  ASSERT_EQ(all.size(), 4u);
+  EXPECT_EQ(all.at(1), "/dev/ttyS0");
+  EXPECT_EQ(all.at(2), "/dev/ttyACM0");
+  EXPECT_EQ(all.at(3), "/dev/ttyUSB0");
+  EXPECT_EQ(all.at(4), "/dev/ttyUSB1");
+  EXPECT_EQ(map.DevicePath(2), "/dev/ttyACM0");
+  EXPECT_EQ(map.DevicePath(5), "");
+  EXPECT_EQ(map.DevicePath(0), "");
+}
+
+TEST(PortMap, DeviceNamedExplicitlyKeepsOnlyThatNumber) {
+  PortMap map;
+  map.SetPresent({"/dev/ttyS0", "/dev/ttyUSB0"});
+  map.SetExplicit(7, "/dev/ttyUSB0");
+  const auto all = map.All();
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all.at(1), "/dev/ttyS0");
+  EXPECT_EQ(all.at(7), "/dev/ttyUSB0");
+}
+
+TEST(PortMap, NumberForKnownAndNewPaths) {
+  PortMap map;
+  map.SetPresent({"/dev/ttyS0", "/dev/ttyUSB0"});
+  EXPECT_EQ(map.NumberFor("/dev/ttyUSB0"), 2u);
+  EXPECT_FALSE(map.Dirty());
+  // A new path takes the first number nothing uses, as an explicit entry.
+  EXPECT_EQ(map.NumberFor("/dev/ttyACM3"), 3u);
+  EXPECT_TRUE(map.Dirty());
+  EXPECT_EQ(map.Explicit().at(3), "/dev/ttyACM3");
+  EXPECT_EQ(map.NumberFor("/dev/ttyACM3"), 3u);
+  map.ClearDirty();
+  map.SetExplicit(3, "/dev/ttyACM3");  // no change, nothing to store
+  EXPECT_FALSE(map.Dirty());
+  map.RemoveExplicit(3);
+  EXPECT_TRUE(map.Dirty());
+}
+
+TEST(PortMap, LinkAndItsTargetAreOneDevice) {
+  char tmpl[] = "/tmp/tapix-map-XXXXXX";
+  ASSERT_NE(::mkdtemp(tmpl), nullptr);
+  const fs::path dir = tmpl;
+  std::ofstream(dir / "ttyUSB0").put('x');
+  fs::create_symlink(dir / "ttyUSB0", dir / "by-id");
+  PortMap map;
+  map.SetPresent({(dir / "ttyUSB0").string()});
+  map.SetExplicit(4, (dir / "by-id").string());
+  EXPECT_EQ(map.All().size(), 1u);
+  EXPECT_EQ(map.NumberFor((dir / "ttyUSB0").string()), 4u);
+  fs::remove_all(dir);
+}
+
+TEST(PortMap, RunEntriesWinAndAreNeverStored) {
+  PortMap map;
+  map.SetPresent({"/dev/ttyS0"});
+  map.SetExplicit(2, "/dev/ttyUSB0");
+  map.ClearDirty();
+  EXPECT_TRUE(map.Claimed(2));
+  EXPECT_FALSE(map.Claimed(1));
+  EXPECT_EQ(map.FirstUnclaimed(), 1u);
+  map.SetRunEntry(1, "virtual:/dev/pts/9");
+  map.SetRunEntry(2, "virtual:/dev/pts/8");
+  EXPECT_FALSE(map.Dirty());
+  EXPECT_EQ(map.Explicit().size(), 1u);
+  EXPECT_EQ(map.DevicePath(1), "virtual:/dev/pts/9");
+  EXPECT_EQ(map.DevicePath(2), "virtual:/dev/pts/8");
+  EXPECT_EQ(map.DevicePath(3), "/dev/ttyS0");
+  EXPECT_EQ(map.FirstUnclaimed(), 3u);
+  map.RemoveRunEntry(1);
+  map.RemoveRunEntry(2);
+  EXPECT_EQ(map.DevicePath(1), "/dev/ttyS0");
+  EXPECT_EQ(map.DevicePath(2), "/dev/ttyUSB0");
+}
+
+// A sysfs tty class folder built in a temporary directory.
+class Enumeration : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/tapix-sysfs-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    root_ = tmpl;
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  // A tty entry; `device` and `driver` say which links it has.
+  void Tty(const std::string& name, bool device, bool driver = true, const char* type = nullptr) {
+    const fs::path entry = root_ / name;
+    fs::create_directories(entry);
+    if (device) fs::create_directories(driver ? entry / "device" / "driver" : entry / "device");
+    if (type != nullptr) std::ofstream(entry / "type") << type << "\n";
+  }
+  std::vector<std::string> Found() { return EnumerateSerialDevices(root_.string(), "/dev"); }
+
+  fs::path root_;
+};
+
+TEST_F(Enumeration, StableOrderByKindThenNumber) {
+  Tty("ttyUSB10", true);
+  Tty("ttyACM0", true);
+  Tty("ttyUSB2", true);
+  Tty("rfcomm0", false);
+  Tty("ttyS0", true, true, "4");
+  Tty("ttyXRUSB0", true);
+  Tty("ttyAMA0", true);
+  Tty("ttyUSB0", true);
+  const std::vector<std::string> expected = {"/dev/ttyS0",    "/dev/ttyAMA0", "/dev/ttyUSB0",
+                                             "/dev/ttyUSB2",  "/dev/ttyUSB10", "/dev/ttyACM0",
+                                             "/dev/rfcomm0",  "/dev/ttyXRUSB0"};
+  EXPECT_EQ(Found(), expected);
+}
+
+TEST_F(Enumeration, OnlyRealUartsAndHardware) {
+  Tty("ttyS0", true, true, "4");
+  Tty("ttyS1", true, true, "0");    // placeholder of the 8250 driver
+  Tty("ttyS2", true, false, "4");   // no driver bound
+  Tty("ttyS3", false);
+  Tty("tty0", false);               // virtual console
+  Tty("console", false);
+  Tty("ptmx", false);
+  Tty("ttyUSB0", true, false);      // a device is enough outside ttyS
+  const std::vector<std::string> expected = {"/dev/ttyS0", "/dev/ttyUSB0"};
+  EXPECT_EQ(Found(), expected);
+}
+
+TEST_F(Enumeration, MissingFolderFindsNothing) {
+  EXPECT_TRUE(EnumerateSerialDevices((root_ / "none").string(), "/dev").empty());
+}
+
+}  // namespace
+}  // namespace tapix
