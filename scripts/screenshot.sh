@@ -1,23 +1,31 @@
 #!/usr/bin/env bash
 # Takes a screenshot of a window under a virtual X server.
 #
-#   scripts/screenshot.sh [-o out.png] [-t "window title"] [-b build] [-- command args...]
+#   scripts/screenshot.sh [-o out.png] [-t "window title"] [-b build]
+#                         [-m X,Y] [-c X,Y] [-- command args...]
 #
 # Without a command it shows the main window with made-up ports
 # (build/tests/ui/show_window main). The shot is of the whole screen
 # (1024x768); a second file, *-window.png, holds just the window.
+# -m rests the mouse at X,Y of the window (to show a tooltip), -c clicks
+# there first (to open the port list, say).
 set -euo pipefail
 
 out=screenshot.png
 title="Tapix Ventrix Test"
 build=build
+hover=""
+click=""
 while [[ $# -gt 0 ]]; do
   case "$1" in
     -o) out="$2"; shift 2 ;;
     -t) title="$2"; shift 2 ;;
     -b) build="$2"; shift 2 ;;
+    -m) hover="$2"; shift 2 ;;
+    -c) click="$2"; shift 2 ;;
     --) shift; break ;;
-    *) echo "usage: $0 [-o out.png] [-t title] [-b build] [-- command...]" >&2; exit 2 ;;
+    *) echo "usage: $0 [-o out.png] [-t title] [-b build] [-m X,Y] [-c X,Y] [-- command...]" >&2
+       exit 2 ;;
   esac
 done
 if [[ $# -eq 0 ]]; then
@@ -70,6 +78,16 @@ if [[ -z "$window" ]]; then
 fi
 # Let the first paint finish.
 sleep 1
+if [[ -n "$click" ]]; then
+  xdotool mousemove --window "$window" "${click%,*}" "${click#*,}" click 1
+  sleep 1
+fi
+if [[ -n "$hover" ]]; then
+  xdotool mousemove --window "$window" "${hover%,*}" "${hover#*,}"
+  sleep 0.2
+  xdotool mousemove_relative 1 0
+  sleep 2  # the tip shows after a rest
+fi
 import -window root "$out"
 import -window "$window" "${out%.png}-window.png"
 echo "wrote $out and ${out%.png}-window.png"
