@@ -7,6 +7,8 @@
 #include <csignal>
 
 #include <QComboBox>
+#include <QDialog>
+#include <QTimer>
 #include <QPushButton>
 
 #include "core/control_ids.h"
@@ -289,6 +291,31 @@ TEST_F(LoopTest, AStopSignalEndsTheLoopLikeBeenden) {
   loop->Exec();
   EXPECT_TRUE(session.quit_requested);
   EXPECT_FALSE(window->QueryTimer().isActive());
+}
+
+TEST_F(LoopTest, NothingIsPolledWhileAModalDialogIsOpen) {
+  int fds[2];
+  ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+  loop->WatchCommands(fds[0]);
+  loop->Suspend();
+  line->Feed("A005");
+  ASSERT_EQ(::write(fds[1], "B 1\n", 4), 4);
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  EXPECT_EQ(line->written_, "");
+  EXPECT_EQ(console.log_, "");
+  loop->Resume();
+  ASSERT_TRUE(Until([&] { return line->written_.find('R') != std::string::npos; }));
+  ASSERT_TRUE(Until([&] { return line->written_.find("B001") != std::string::npos; }));
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
+TEST_F(LoopTest, AStopSignalCancelsAnOpenModalDialog) {
+  loop->WatchStopSignals(InstallStopSignals());
+  QDialog modal(window.get());
+  QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+  EXPECT_EQ(modal.exec(), QDialog::Rejected);
+  EXPECT_TRUE(session.quit_requested);
 }
 
 TEST_F(LoopTest, BeendenEndsTheLoop) {

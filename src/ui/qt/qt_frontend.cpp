@@ -1,6 +1,9 @@
 #include "ui/qt/qt_frontend.h"
 
+#include <fcntl.h>
+
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 
 #include "core/console_commands.h"
@@ -49,14 +52,30 @@ void QtLoop::WatchPort() {
   watched_port_ = now;
   if (!now || now->WaitFd() < 0) return;
   port_notifier_ = new QSocketNotifier(now->WaitFd(), QSocketNotifier::Read, this);
+  port_notifier_->setEnabled(suspended_ == 0);
   connect(port_notifier_, &QSocketNotifier::activated, this, &QtLoop::OnPortInput);
 }
 
 void QtLoop::WatchCommands(int fd) {
   Drop(command_notifier_);
+  if (::fcntl(fd, F_GETFD) == -1) return;  // no such input (closed at start)
   commands_ = std::make_unique<LineReader>(fd);
   command_notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  command_notifier_->setEnabled(suspended_ == 0);
   connect(command_notifier_, &QSocketNotifier::activated, this, &QtLoop::OnCommandInput);
+}
+
+void QtLoop::Enable(bool on) {
+  if (port_notifier_) port_notifier_->setEnabled(on);
+  if (command_notifier_) command_notifier_->setEnabled(on);
+}
+
+void QtLoop::Suspend() {
+  if (suspended_++ == 0) Enable(false);
+}
+
+void QtLoop::Resume() {
+  if (suspended_ > 0 && --suspended_ == 0) Enable(true);
 }
 
 void QtLoop::WatchStopSignals(int fd) {
@@ -93,7 +112,14 @@ void QtLoop::OnCommandInput() {
 }
 
 void QtLoop::OnStopSignal() {
-  if (TakeStopSignal()) window_.Exit();
+  if (TakeStopSignal()) {
+    window_.Exit();
+    // A modal dialog open now would hold the program until someone closes
+    // it: it is cancelled.
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      dialog->reject();
+    }
+  }
   AfterEvent();
 }
 
@@ -113,10 +139,13 @@ class QtFrontEnd final : public FrontEnd {
 
   void Run(Session& session) override {
     MainWindow window(session);
-    session.configure_dialog = [&window](std::string_view device, DCB& dcb) {
-      return RunPortConfigDialog(&window, device, dcb);
-    };
     QtLoop loop(session, window);
+    session.configure_dialog = [&window, &loop](std::string_view device, DCB& dcb) {
+      loop.Suspend();
+      const bool confirmed = RunPortConfigDialog(&window, device, dcb);
+      loop.Resume();
+      return confirmed;
+    };
     loop.WatchPort();
     loop.WatchCommands(0);
     loop.WatchStopSignals(InstallStopSignals());

@@ -39,6 +39,12 @@ class QtLoop final : public QObject {
   // Watches the stop-signal pipe.
   void WatchStopSignals(int fd);
 
+  // While a modal dialog is open the loop does not poll: bytes wait in the
+  // driver and command lines on their input, as with the port dialog at
+  // start-up. Stop signals still end the program.
+  void Suspend();
+  void Resume();
+
   // Whether the port is being watched now (for tests).
   bool WatchingPort() const { return port_notifier_ != nullptr; }
   bool WatchingCommands() const { return command_notifier_ != nullptr; }
@@ -49,6 +55,7 @@ class QtLoop final : public QObject {
   void OnCommandInput();
   void OnStopSignal();
   static void Drop(QSocketNotifier*& notifier);
+  void Enable(bool on);
 
   Session& session_;
   MainWindow& window_;
@@ -58,6 +65,7 @@ class QtLoop final : public QObject {
   QSocketNotifier* command_notifier_ = nullptr;
   std::unique_ptr<LineReader> commands_;
   QSocketNotifier* stop_notifier_ = nullptr;
+  int suspended_ = 0;
 };
 
 }  // namespace tapix
