@@ -6,9 +6,11 @@
 #include "core/console.h"
 #include "core/maker.h"
 #include "core/session.h"
+#include "core/signals.h"
 #include "serial/port.h"
 #include "serial/port_map.h"
 #include "serial/virtual_line.h"
+#include "settings/file_store.h"
 #include "settings/settings_io.h"
 #include "ui/frontend.h"
 
@@ -83,6 +85,10 @@ std::string OptionsHelp() {
 }
 
 int RunProgram(const StartOptions& options, FrontEnd& front_end) {
+  // Stop signals are caught from the start, so that a Ctrl+C or SIGTERM that
+  // comes early still ends the run through the loop (or cancels the port
+  // question) instead of killing the process.
+  InstallStopSignals();
   StdConsole console;
   Session session;
   session.console = &console;
@@ -90,7 +96,7 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
 
   SetDefaults(session.settings);
   LoadFromRegistry(session.settings, kKeyName, kBasePath);
-  LoadPortMap(Ports());
+  LoadPortMap(Ports(), kKeyName, kBasePath);
   Ports().Refresh();
   if (options.line_argument) ApplyLineArgument(session.settings, *options.line_argument);
 
@@ -132,7 +138,7 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   if (line && session.settings.port == line->Port()) session.settings.port = stored_port;
   line.reset();
   SaveToRegistry(session.settings, kKeyName, kBasePath);
-  SavePortMap(Ports());
+  SavePortMap(Ports(), kKeyName, kBasePath);
   SetStoreConsole(nullptr);
   return 0;
 }

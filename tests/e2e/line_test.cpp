@@ -103,7 +103,7 @@ TEST_F(Line, SplitAndShortMessagesTimeOut) {
   std::this_thread::sleep_for(milliseconds(400));  // longer than the 100 ms gap
   pty.Send("20451");
   Expect("T01 timeout\nR\n");
-  Expect("2 timeout\n");  // the rest arrives as a record's first digit
+  Expect("20451 timeout\nR\n");  // the rest starts a record: a digit leads it
 }
 
 TEST_F(Line, RecordFromTheIsbFieldsGoesOutOnce) {

@@ -23,10 +23,19 @@ namespace tapix {
 namespace {
 
 // Reads one line from standard input byte by byte, so nothing after it is
-// taken away from the command reader that follows. False at end of input.
+// taken away from the command reader that follows. False at end of input or
+// when a stop signal (Ctrl+C) comes first.
 bool ReadAnswerLine(std::string* line) {
   line->clear();
+  const int stop_fd = InstallStopSignals();
   for (;;) {
+    pollfd fds[2] = {{0, POLLIN, 0}, {stop_fd, POLLIN, 0}};
+    if (::poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (fds[1].revents && TakeStopSignal()) return false;
+    if (!fds[0].revents) continue;
     char c;
     const ssize_t n = ::read(0, &c, 1);
     if (n < 0 && errno == EINTR) continue;

@@ -1,0 +1,102 @@
+// The registry of the Linux build: one text file per user,
+// $XDG_CONFIG_HOME/tapix/settings.reg (default ~/.config/tapix/settings.reg),
+// in the format of registry export files (store_format.h).
+//
+// The file is read when the first key is opened and written, in one atomic
+// replacement, when a key is closed after a change. Between those, the keys
+// live in memory. So a load sees the file as it is at that moment, and a save
+// reads it again first and changes only the values it sets: keys and values
+// of others (or typed in by hand) stay as they are.
+//
+// A file that cannot be parsed is copied aside once (settings.reg.broken, or
+// .broken.1, ... when that exists), a line on the store console says so, and
+// the store starts empty; the next save then replaces the broken file. When
+// no copy can be made, the broken file is never written over. A file that
+// cannot be read at all (no permission, not a regular file) is left alone
+// too: loads find nothing and saves are refused.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/console.h"
+#include "settings/atomic_file.h"
+#include "settings/registry_backend.h"
+#include "settings/registry_tree.h"
+
+namespace tapix {
+
+// Largest store file read; a bigger one is taken as broken.
+inline constexpr std::size_t kMaxStoreBytes = 1 << 20;
+
+// $XDG_CONFIG_HOME/tapix/settings.reg when XDG_CONFIG_HOME is an absolute
+// path, else $HOME/.config/tapix/settings.reg (HOME from the password
+// database when unset); "" when no home is known.
+std::string DefaultStorePath();
+
+// Where the store reports a broken file; null (the start value): nowhere.
+void SetStoreConsole(Console* console);
+
+class FileStore final : public RegistryBackend {
+ public:
+  explicit FileStore(std::string path) : path_(std::move(path)) {}
+
+  const std::string& Path() const { return path_; }
+
+  // Passed to every file write (see ReplaceFile); tests play failures with it.
+  void SetWriteHook(WriteHook hook) { hook_ = std::move(hook); }
+
+  long CreateKey(RegHandle root, std::string_view subkey, std::uint32_t access,
+                 RegHandle* key) override;
+  long OpenKey(RegHandle root, std::string_view subkey, std::uint32_t access,
+               RegHandle* key) override;
+  long CloseKey(RegHandle key) override;
+  long QueryValue(RegHandle key, const char* name, std::uint32_t* type, std::uint8_t* data,
+                  std::uint32_t* size) override;
+  long SetValue(RegHandle key, const char* name, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override;
+  long DeleteValue(RegHandle key, const char* name) override;
+  long EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t* name_size,
+                 std::uint32_t* type, std::uint8_t* data, std::uint32_t* data_size) override;
+
+ private:
+  struct OpenKeyEntry {
+    std::string path;
+    std::uint32_t access;
+  };
+  struct BrokenFile {
+    FileIdentity identity;
+    bool copied;
+  };
+  // Where the last EnumValue stood, so that enumerating a key value by value
+  // does not walk the list from its start every time.
+  struct EnumCursor {
+    RegHandle key = 0;  // 0: none
+    std::uint32_t index = 0;
+    std::list<RegValue>::const_iterator at;
+  };
+
+  long Open(RegHandle root, std::string_view subkey, std::uint32_t access, bool create,
+            RegHandle* key);
+  void Load();
+  void TakeBroken(const FileIdentity& identity);
+  long Flush();
+  long KeyPath(RegHandle root, std::string_view subkey, std::string& path) const;
+  // The open key's node for a value call needing the access bits in need.
+  long Lookup(RegHandle key, std::uint32_t need, RegKeyNode** node);
+
+  std::string path_;
+  WriteHook hook_;
+  RegistryTree tree_;
+  std::map<RegHandle, OpenKeyEntry> open_;
+  RegHandle next_handle_ = 1;
+  bool dirty_ = false;
+  long write_refused_ = ERROR_SUCCESS;  // why the file must not be written
+  std::vector<BrokenFile> broken_;      // broken files already reported
+  EnumCursor cursor_;                   // reset by every change
+};
+
+}  // namespace tapix
