@@ -134,6 +134,15 @@ class QtFrontEnd final : public FrontEnd {
 
   int ChoosePort(Session& session) override {
     PortDialog dialog(session);
+    // Ctrl+C or SIGTERM at the port question cancels it, and so ends the run.
+    std::unique_ptr<QSocketNotifier> stop;
+    const int stop_fd = InstallStopSignals();
+    if (stop_fd >= 0) {
+      stop = std::make_unique<QSocketNotifier>(stop_fd, QSocketNotifier::Read);
+      QObject::connect(stop.get(), &QSocketNotifier::activated, &dialog, [&dialog] {
+        if (TakeStopSignal()) dialog.reject();
+      });
+    }
     return dialog.exec() == PortDialog::kOk ? PortDialog::kOk : PortDialog::kCancel;
   }
 
