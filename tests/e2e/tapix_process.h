@@ -103,7 +103,8 @@ class TempDir {
 
 class TapixProcess {
  public:
-  TapixProcess(std::vector<std::string> args, const std::string& config_home) {
+  TapixProcess(std::vector<std::string> args, const std::string& config_home,
+               std::vector<std::pair<std::string, std::string>> env = {}) {
     int in[2], out[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
     pid_ = ::fork();
@@ -115,6 +116,8 @@ class TapixProcess {
       ::setenv("XDG_CONFIG_HOME", config_home.c_str(), 1);
       ::unsetenv("DISPLAY");
       ::unsetenv("WAYLAND_DISPLAY");
+      ::unsetenv("QT_QPA_PLATFORM");
+      for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
       std::vector<char*> argv;
       std::string binary = TAPIX_BINARY;
       argv.push_back(binary.data());

@@ -1,0 +1,240 @@
+#!/usr/bin/env python3
+"""Draws the program's pictures and cursors as XPM files.
+
+The images are simple pixel art made from rectangles, circles, polygons and a
+small bitmap font, so they can be regenerated and reviewed as text:
+
+    python3 resources/make_images.py        # writes the .xpm files beside it
+
+Outputs:
+    tapix_icon.xpm       program icon, 32 x 32, transparent background
+    bitmap_102.xpm       program picture, 34 x 34, 16 colours
+    bitmap_104.xpm       maker's picture, 60 x 25
+    cursor_mailhand.xpm  hand with a letter, 32 x 32, hotspot (6, 1)
+    cursor_wwwhand.xpm   hand with a globe, 32 x 32, hotspot (6, 2)
+"""
+import os
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+NONE = None  # transparent
+
+
+class Canvas:
+    def __init__(self, w, h, fill=NONE):
+        self.w, self.h = w, h
+        self.px = [[fill] * w for _ in range(h)]
+
+    def set(self, x, y, c):
+        if 0 <= x < self.w and 0 <= y < self.h:
+            self.px[y][x] = c
+
+    def rect(self, x0, y0, x1, y1, c):
+        """Filled rectangle, corners inclusive."""
+        for y in range(y0, y1 + 1):
+            for x in range(x0, x1 + 1):
+                self.set(x, y, c)
+
+    def frame(self, x0, y0, x1, y1, c):
+        for x in range(x0, x1 + 1):
+            self.set(x, y0, c)
+            self.set(x, y1, c)
+        for y in range(y0, y1 + 1):
+            self.set(x0, y, c)
+            self.set(x1, y, c)
+
+    def disc(self, cx, cy, r, c):
+        for y in range(self.h):
+            for x in range(self.w):
+                if (x - cx) ** 2 + (y - cy) ** 2 <= r * r + r * 0.5:
+                    self.set(x, y, c)
+
+    def polygon(self, pts, c):
+        """Even-odd fill of a polygon sampled at pixel centres."""
+        for y in range(self.h):
+            yc = y + 0.5
+            xs = []
+            for i in range(len(pts)):
+                (x0, y0), (x1, y1) = pts[i], pts[(i + 1) % len(pts)]
+                if (y0 <= yc < y1) or (y1 <= yc < y0):
+                    xs.append(x0 + (yc - y0) * (x1 - x0) / (y1 - y0))
+            xs.sort()
+            for a, b in zip(xs[0::2], xs[1::2]):
+                for x in range(self.w):
+                    if a <= x + 0.5 < b:
+                        self.set(x, y, c)
+
+    def line(self, x0, y0, x1, y1, c):
+        n = max(abs(x1 - x0), abs(y1 - y0), 1)
+        for i in range(n + 1):
+            self.set(round(x0 + (x1 - x0) * i / n), round(y0 + (y1 - y0) * i / n), c)
+
+    def art(self, x0, y0, rows, palette):
+        """Pastes ASCII art; '.' is left as it is."""
+        for dy, row in enumerate(rows):
+            for dx, ch in enumerate(row):
+                if ch != '.':
+                    self.set(x0 + dx, y0 + dy, palette[ch])
+
+    def text(self, x, y, s, font, c, spacing=1):
+        for ch in s:
+            glyph = font[ch]
+            for dy, row in enumerate(glyph):
+                for dx, bit in enumerate(row):
+                    if bit == '#':
+                        self.set(x + dx, y + dy, c)
+            x += len(glyph[0]) + spacing
+        return x
+
+    def write_xpm(self, name, hotspot=None):
+        colours = []
+        for row in self.px:
+            for c in row:
+                if c not in colours:
+                    colours.append(c)
+        keys = '.#abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789'
+        # Transparent first so that it gets the blank key.
+        colours.sort(key=lambda c: (c is not NONE, c or ''))
+        assert len(colours) <= len(keys)
+        key = {c: (' ' if c is NONE else keys[i]) for i, c in enumerate(colours)}
+        ident = os.path.splitext(name)[0]
+        lines = ['/* XPM */', 'static const char *const %s[] = {' % ident]
+        header = '%d %d %d 1' % (self.w, self.h, len(colours))
+        if hotspot:
+            header += ' %d %d' % hotspot
+        out = ['"%s"' % header]
+        for c in colours:
+            out.append('"%s c %s"' % (key[c], 'None' if c is NONE else c))
+        for row in self.px:
+            out.append('"%s"' % ''.join(key[c] for c in row))
+        lines.append(',\n'.join(out))
+        lines.append('};')
+        with open(os.path.join(HERE, name), 'w') as f:
+            f.write('\n'.join(lines) + '\n')
+
+
+# 5 x 7 capitals for the maker's picture.
+FONT5 = {
+    'B': ['####.', '#...#', '#...#', '####.', '#...#', '#...#', '####.'],
+    'R': ['####.', '#...#', '#...#', '####.', '#.#..', '#..#.', '#...#'],
+    'I': ['###', '.#.', '.#.', '.#.', '.#.', '.#.', '###'],
+    'X': ['#...#', '#...#', '.#.#.', '..#..', '.#.#.', '#...#', '#...#'],
+    'N': ['#...#', '##..#', '#.#.#', '#..##', '#...#', '#...#', '#...#'],
+    'E': ['#####', '#....', '#....', '####.', '#....', '#....', '#####'],
+}
+# 3 x 5 capitals for the small line under it.
+FONT3 = {
+    'S': ['###', '#..', '###', '..#', '###'],
+    'O': ['###', '#.#', '#.#', '#.#', '###'],
+    'F': ['###', '#..', '##.', '#..', '#..'],
+    'T': ['###', '.#.', '.#.', '.#.', '.#.'],
+    'W': ['#.#', '#.#', '#.#', '###', '#.#'],
+    'A': ['.#.', '#.#', '###', '#.#', '#.#'],
+    'R': ['##.', '#.#', '##.', '#.#', '#.#'],
+    'E': ['###', '#..', '##.', '#..', '###'],
+    ' ': ['...', '...', '...', '...', '...'],
+}
+
+
+def tap_and_glass(cv, ox, oy):
+    """A tap with a glass of beer under it, drawn into a 32 x 32 area."""
+    steel, steel_dark, black = '#A8B0B8', '#58606A', '#000000'
+    beer, beer_dark, foam, glass = '#F0A020', '#C07010', '#FFFFFF', '#D8E8F0'
+    # Tap: pipe from the left, valve body, spout and handle.
+    cv.rect(ox + 0, oy + 5, ox + 14, oy + 8, steel)
+    cv.rect(ox + 0, oy + 8, ox + 14, oy + 8, steel_dark)
+    cv.rect(ox + 12, oy + 3, ox + 19, oy + 10, steel)
+    cv.frame(ox + 12, oy + 3, ox + 19, oy + 10, steel_dark)
+    cv.rect(ox + 14, oy + 11, ox + 17, oy + 13, steel_dark)
+    cv.rect(ox + 15, oy + 0, ox + 16, oy + 2, black)
+    cv.rect(ox + 13, oy + 0, ox + 21, oy + 0, black)
+    # Stream.
+    cv.rect(ox + 15, oy + 14, ox + 16, oy + 16, beer)
+    # Glass: slightly tapered, foam on top.
+    cv.polygon([(ox + 8, oy + 17), (ox + 24, oy + 17), (ox + 22, oy + 31), (ox + 10, oy + 31)], glass)
+    cv.polygon([(ox + 9, oy + 20), (ox + 23, oy + 20), (ox + 21.5, oy + 30), (ox + 10.5, oy + 30)], beer)
+    cv.rect(ox + 9, oy + 17, ox + 23, oy + 19, foam)
+    cv.line(ox + 12, oy + 22, ox + 12, oy + 28, beer_dark)
+    cv.line(ox + 8, oy + 17, ox + 10, oy + 31, black)
+    cv.line(ox + 24, oy + 17, ox + 22, oy + 31, black)
+    cv.line(ox + 10, oy + 31, ox + 22, oy + 31, black)
+
+
+def program_picture():
+    cv = Canvas(34, 34, '#E0E8F8')
+    cv.rect(0, 24, 33, 33, '#B8C8E8')
+    tap_and_glass(cv, 1, 1)
+    cv.write_xpm('bitmap_102.xpm')
+
+
+def program_icon():
+    cv = Canvas(32, 32, NONE)
+    tap_and_glass(cv, 0, 0)
+    cv.write_xpm('tapix_icon.xpm')
+
+
+def maker_picture():
+    navy, white, orange, light = '#102A5C', '#FFFFFF', '#F08020', '#8FA8D8'
+    cv = Canvas(60, 25, navy)
+    cv.frame(0, 0, 59, 24, light)
+    x = cv.text(6, 4, 'BRIXNER', FONT5, white)
+    cv.rect(6, 13, x - 2, 14, orange)
+    cv.text(8, 17, 'SOFTWARE', FONT3, light)
+    cv.write_xpm('bitmap_104.xpm')
+
+
+HAND = [
+    '....BB...........',
+    '...BWWB..........',
+    '...BWWB..........',
+    '...BWWB..........',
+    '...BWWB..........',
+    '...BWWBBB........',
+    '...BWWBWWBBB.....',
+    '...BWWBWWBWWBB...',
+    'BB.BWWBWWBWWBWB..',
+    'BWWBWWWWWWWWBWWB.',
+    'BWWWBWWWWWWWWWWB.',
+    '.BWWBWWWWWWWWWWB.',
+    '..BWWWWWWWWWWWWB.',
+    '..BWWWWWWWWWWWWB.',
+    '...BWWWWWWWWWWWB.',
+    '...BWWWWWWWWWWB..',
+    '....BWWWWWWWWWB..',
+    '....BWWWWWWWWWB..',
+    '.....BWWWWWWWB...',
+    '.....BWWWWWWWB...',
+    '.....BBBBBBBBB...',
+]
+HAND_COLOURS = {'B': '#000000', 'W': '#FFFFFF'}
+
+
+def cursor(name, dy, emblem, hotspot):
+    cv = Canvas(32, 32, NONE)
+    # The fingertip's first white pixel is the hotspot.
+    cv.art(2, dy, HAND, HAND_COLOURS)
+    assert cv.px[hotspot[1]][hotspot[0]] == '#FFFFFF'
+    assert cv.px[hotspot[1] - 1][hotspot[0]] == '#000000'
+    emblem(cv)
+    cv.write_xpm(name, hotspot)
+
+
+def letter(cv):
+    cv.rect(15, 21, 29, 30, '#FFFFFF')
+    cv.frame(15, 21, 29, 30, '#000000')
+    cv.line(16, 22, 22, 26, '#000080')
+    cv.line(28, 22, 22, 26, '#000080')
+
+
+def globe(cv):
+    cv.disc(23, 24, 7, '#000000')
+    cv.disc(23, 24, 6, '#2060D0')
+    cv.polygon([(19, 20), (24, 19), (25, 23), (21, 27), (19, 25)], '#20A040')
+    cv.polygon([(25, 26), (28, 25), (28, 28), (26, 29)], '#20A040')
+
+
+if __name__ == '__main__':
+    program_picture()
+    program_icon()
+    maker_picture()
+    cursor('cursor_mailhand.xpm', 0, letter, (6, 1))
+    cursor('cursor_wwwhand.xpm', 1, globe, (6, 2))

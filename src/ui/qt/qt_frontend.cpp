@@ -1,0 +1,180 @@
+#include "ui/qt/qt_frontend.h"
+
+#include <fcntl.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
+
+#include "core/console_commands.h"
+#include "core/loop.h"
+#include "core/signals.h"
+#include "core/window_commands.h"
+#include "ui/qt/app_resources.h"
+#include "ui/qt/display_check.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/port_config_dialog.h"
+#include "ui/qt/port_dialog.h"
+
+namespace tapix {
+
+QtLoop::QtLoop(Session& session, MainWindow& window) : session_(session), window_(window) {
+  connect(&window_, &MainWindow::acted, this, &QtLoop::AfterEvent);
+}
+
+QtLoop::~QtLoop() {
+  Drop(port_notifier_);
+  Drop(command_notifier_);
+  Drop(stop_notifier_);
+}
+
+void QtLoop::Drop(QSocketNotifier*& notifier) {
+  if (!notifier) return;
+  // The notifier may be the sender of the slot running now: it goes once
+  // control is back in the event loop.
+  notifier->setEnabled(false);
+  notifier->deleteLater();
+  notifier = nullptr;
+}
+
+void QtLoop::Exec() {
+  if (session_.quit_requested) return;
+  QEventLoop loop;
+  loop_ = &loop;
+  loop.exec();
+  loop_ = nullptr;
+}
+
+void QtLoop::WatchPort() {
+  const SerialDevice* now = session_.port.get();
+  if (now == watched_port_ && (port_notifier_ != nullptr) == (now && now->WaitFd() >= 0)) return;
+  Drop(port_notifier_);
+  watched_port_ = now;
+  if (!now || now->WaitFd() < 0) return;
+  port_notifier_ = new QSocketNotifier(now->WaitFd(), QSocketNotifier::Read, this);
+  port_notifier_->setEnabled(suspended_ == 0);
+  connect(port_notifier_, &QSocketNotifier::activated, this, &QtLoop::OnPortInput);
+}
+
+void QtLoop::WatchCommands(int fd) {
+  Drop(command_notifier_);
+  if (::fcntl(fd, F_GETFD) == -1) return;  // no such input (closed at start)
+  commands_ = std::make_unique<LineReader>(fd);
+  command_notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  command_notifier_->setEnabled(suspended_ == 0);
+  connect(command_notifier_, &QSocketNotifier::activated, this, &QtLoop::OnCommandInput);
+}
+
+void QtLoop::Enable(bool on) {
+  if (port_notifier_) port_notifier_->setEnabled(on);
+  if (command_notifier_) command_notifier_->setEnabled(on);
+}
+
+void QtLoop::Suspend() {
+  if (suspended_++ == 0) Enable(false);
+}
+
+void QtLoop::Resume() {
+  if (suspended_ > 0 && --suspended_ == 0) Enable(true);
+}
+
+void QtLoop::WatchStopSignals(int fd) {
+  Drop(stop_notifier_);
+  if (fd < 0) return;
+  stop_notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  connect(stop_notifier_, &QSocketNotifier::activated, this, &QtLoop::OnStopSignal);
+}
+
+void QtLoop::AfterEvent() {
+  if (session_.quit_requested) {
+    if (loop_) loop_->quit();
+    return;
+  }
+  WatchPort();
+}
+
+void QtLoop::OnPortInput() {
+  PollPass(session_);
+  CheckHangup(session_);
+  AfterEvent();
+}
+
+void QtLoop::OnCommandInput() {
+  if (!commands_) return;
+  const bool more = commands_->ReadAvailable([this](std::string_view line) {
+    if (session_.quit_requested) return;
+    ExecuteCommandLine(session_, line);
+    PassAfterEvent(session_);
+  });
+  // At the end of input the commands stop; the window goes on.
+  if (!more) Drop(command_notifier_);
+  AfterEvent();
+}
+
+void QtLoop::OnStopSignal() {
+  if (TakeStopSignal()) {
+    window_.Exit();
+    // A modal dialog open now would hold the program until someone closes
+    // it: it is cancelled.
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      dialog->reject();
+    }
+  }
+  AfterEvent();
+}
+
+namespace {
+
+class QtFrontEnd final : public FrontEnd {
+ public:
+  QtFrontEnd(int& argc, char** argv) {
+    if (!QApplication::instance()) app_ = std::make_unique<QApplication>(argc, argv);
+    QApplication::setWindowIcon(ProgramIcon());
+  }
+
+  int ChoosePort(Session& session) override {
+    PortDialog dialog(session);
+    // Ctrl+C or SIGTERM at the port question cancels it, and so ends the run.
+    std::unique_ptr<QSocketNotifier> stop;
+    const int stop_fd = InstallStopSignals();
+    if (stop_fd >= 0) {
+      stop = std::make_unique<QSocketNotifier>(stop_fd, QSocketNotifier::Read);
+      QObject::connect(stop.get(), &QSocketNotifier::activated, &dialog, [&dialog] {
+        if (TakeStopSignal()) dialog.reject();
+      });
+    }
+    return dialog.exec() == PortDialog::kOk ? PortDialog::kOk : PortDialog::kCancel;
+  }
+
+  void Run(Session& session) override {
+    MainWindow window(session);
+    QtLoop loop(session, window);
+    session.configure_dialog = [&window, &loop](std::string_view device, DCB& dcb) {
+      loop.Suspend();
+      const bool confirmed = RunPortConfigDialog(&window, device, dcb);
+      loop.Resume();
+      return confirmed;
+    };
+    loop.WatchPort();
+    loop.WatchCommands(0);
+    loop.WatchStopSignals(InstallStopSignals());
+    window.show();
+    loop.Exec();
+    window.QueryTimer().stop();
+    window.hide();
+    session.configure_dialog = nullptr;
+    ForgetWindow(session);
+  }
+
+ private:
+  std::unique_ptr<QApplication> app_;
+};
+
+}  // namespace
+
+std::unique_ptr<FrontEnd> MakeQtFrontEnd(int& argc, char** argv) {
+  if (!QApplication::instance() && !DisplayAvailable()) return nullptr;
+  return std::make_unique<QtFrontEnd>(argc, argv);
+}
+
+}  // namespace tapix

@@ -1,0 +1,70 @@
+// Line settings between runs, through the real program and its settings file.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tapix_process.h"
+
+namespace tapix::e2e {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(SettingsRun, ADevicePathAndItsSettingsComeBackWithoutArgument) {
+  TempDir config;
+  PtyPair pty;
+  std::string port_line;
+  {
+    TapixProcess first({"--no-window", pty.path() + ",19200,N,8,1"}, config.path());
+    const std::size_t at = first.WaitFor(") succeeded\n");
+    ASSERT_NE(at, std::string::npos) << first.Log();
+    const std::size_t start = first.Log().rfind("CreateFile (COM", at);
+    port_line = first.Log().substr(start, at - start);
+    first.Command("quit");
+    ASSERT_EQ(first.Wait(), 0);
+  }
+  const std::string store = ReadFile(config.path() + "/tapix/settings.reg");
+  EXPECT_NE(store.find("\"Baud\"=\"19200\""), std::string::npos) << store;
+  EXPECT_NE(store.find("\"Parity\"=\"0\""), std::string::npos) << store;
+  EXPECT_NE(store.find("\"Autoconnect\"=\"0\""), std::string::npos) << store;
+  EXPECT_NE(store.find(pty.path()), std::string::npos) << "the port map keeps the path\n" << store;
+
+  TapixProcess second({"--no-window"}, config.path());
+  const std::size_t at = second.WaitFor(") succeeded\n");
+  ASSERT_NE(at, std::string::npos) << second.Log();
+  EXPECT_NE(second.Log().find("usage: Tapix nCom[,9600,N,8,1]\n"), std::string::npos);
+  EXPECT_NE(second.Log().find(port_line), std::string::npos) << second.Log();
+  pty.Send("A005");
+  EXPECT_EQ(pty.Receive(1), "R");  // it is the same line
+  second.Command("quit");
+  EXPECT_EQ(second.Wait(), 0);
+}
+
+TEST(SettingsRun, ARunThatEndsInThePortQuestionSavesNothing) {
+  TempDir config;
+  {
+    TapixProcess cancelled({"--no-window", "0"}, config.path());
+    EXPECT_NE(cancelled.WaitFor("COM-Port Ausw\xE4hlen:\n"), std::string::npos) << cancelled.Log();
+    cancelled.CloseInput();  // end of input: cancel
+    EXPECT_EQ(cancelled.Wait(), 0);
+    EXPECT_EQ(cancelled.Log().find("CreateFile"), std::string::npos);
+  }
+  {
+    // An answer naming no port in the list: OK without a choice, port 0, the end.
+    TapixProcess none({"--no-window", "COM3"}, config.path());
+    EXPECT_NE(none.WaitFor("COM-Port Ausw\xE4hlen:\n"), std::string::npos);
+    none.Command("77");
+    EXPECT_EQ(none.Wait(), 0);
+    EXPECT_EQ(none.Log().find("CreateFile"), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists(config.path() + "/tapix/settings.reg"));
+}
+
+}  // namespace
+}  // namespace tapix::e2e
