@@ -66,15 +66,19 @@ class Samples {
   std::vector<double> values_;
 };
 
-// The program on one end of a fresh pty pair, console only, with its own
-// settings folder. `argument` replaces the line argument ("" = the pty).
+// The program on one end of a fresh pty pair, console only or with the
+// window, with its own settings folder. `argument` replaces the line
+// argument ("" = the pty).
 struct Instance {
   explicit Instance(const std::vector<std::string>& options = {}, std::string argument = "",
                     bool window = false) {
     std::vector<std::string> args;
     if (!window) args.push_back("--no-window");
     args.push_back(argument.empty() ? pty.path() + ",9600,N,8,1" : argument);
-    tapix = std::make_unique<TapixProcess>(args, config.path());
+    // The window without a display: Qt's offscreen platform.
+    std::vector<std::pair<std::string, std::string>> env;
+    if (window) env.emplace_back("QT_QPA_PLATFORM", "offscreen");
+    tapix = std::make_unique<TapixProcess>(args, config.path(), env);
     const std::size_t opened = tapix->WaitFor("CreateFile (COM", 0, milliseconds(20000));
     ready = opened != std::string::npos &&
             tapix->WaitFor("\n", opened) != std::string::npos;
