@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/console_input.h"
 #include "core/control_ids.h"
 #include "core/window_commands.h"
 
@@ -84,7 +85,7 @@ void Reject(Session& session, std::string_view line, const char* why) {
   // bad line stays one console line.
   std::string shown(line.substr(0, 80));
   for (char& c : shown)
-    if (c == '\r' || c == '\n') c = ' ';
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';  // control bytes, NUL included
   Logf(*session.console, "Befehl nicht ausgef\xFChrt: \"%s\" - %s (help zeigt die Befehle)\n",
        shown.c_str(), why);
 }
@@ -131,6 +132,10 @@ std::string CommandHelp() {
 }
 
 void ExecuteCommandLine(Session& session, std::string_view line) {
+  if (line.size() > kMaxCommandLine) {
+    Reject(session, line, "Zeile zu lang");
+    return;
+  }
   const std::vector<std::string> words = Split(line);
   if (words.empty()) return;  // an empty line is no command and no mistake
   const std::string& head = words[0];

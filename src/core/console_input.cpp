@@ -5,12 +5,6 @@
 #include <cerrno>
 
 namespace tapix {
-namespace {
-
-constexpr std::size_t kMaxLine = 4096;
-
-}  // namespace
-
 bool LineReader::ReadAvailable(const std::function<void(std::string_view)>& line) {
   char buffer[4096];
   ssize_t n;
@@ -20,7 +14,7 @@ bool LineReader::ReadAvailable(const std::function<void(std::string_view)>& line
   if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
   if (n <= 0) {
     // End of input (or a failed read): the last unterminated line still counts.
-    if (!partial_.empty() && !overflow_) line(partial_);
+    if (!partial_.empty()) line(partial_);
     partial_.clear();
     return false;
   }
@@ -28,13 +22,15 @@ bool LineReader::ReadAvailable(const std::function<void(std::string_view)>& line
     const char c = buffer[i];
     if (c == '\n') {
       if (!partial_.empty() && partial_.back() == '\r') partial_.pop_back();
-      if (!overflow_) line(partial_);
+      line(partial_);
       partial_.clear();
       overflow_ = false;
-    } else if (partial_.size() < kMaxLine) {
+    } else if (partial_.size() <= kMaxCommandLine) {
+      // One byte more than a line may hold marks it as too long for the
+      // command reader, which says so; the rest of it is dropped.
       partial_.push_back(c);
     } else {
-      overflow_ = true;  // the rest of an overlong line is dropped with it
+      overflow_ = true;
     }
   }
   return true;

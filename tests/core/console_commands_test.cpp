@@ -88,6 +88,14 @@ TEST_F(Commands, BadLinesChangeNothingAndSaySo) {
     EXPECT_EQ(std::count(console.log_.begin(), console.log_.end(), '\n'), 1) << line;
     EXPECT_NE(console.log_.find("Befehl nicht ausgef\xFChrt"), std::string::npos) << line;
   }
+  for (const std::string& line : {std::string("A\0 5", 4), std::string("A 5") + std::string(5000, ' ')}) {
+    console.log_.clear();
+    session.pending.SendPending = 0;
+    ExecuteCommandLine(session, line);
+    EXPECT_EQ(session.pending.SendPending, 0u);
+    EXPECT_EQ(console.log_.find('\0'), std::string::npos);
+    EXPECT_NE(console.log_.find("Befehl nicht ausgef\xFChrt"), std::string::npos);
+  }
   EXPECT_EQ(panel.FieldText(ctl::FieldAWaiter), "9");
   EXPECT_EQ(session.options.Checksum, 0u);
   console.log_.clear();

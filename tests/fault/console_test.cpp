@@ -82,14 +82,15 @@ TEST_F(GarbageInput, EveryBadLineGetsOneRejectLine) {
   std::vector<std::string> lines = bad;
   lines.insert(lines.begin() + 3, "");   // empty and blank lines are no mistake
   lines.insert(lines.begin() + 5, " \t \r");
-  // Lines too long to be a command are dropped whole, without a line.
+  // Lines too long to be a command are refused with a line of their own too.
   lines.insert(lines.begin() + 7, std::string(5000, 'x'));
-  lines.insert(lines.begin() + 9, "A " + std::string(6000, '5'));
+  lines.insert(lines.begin() + 9, "A 5" + std::string(6000, ' '));
+  const std::size_t overlong = 2;
   const std::size_t end = Feed(lines, "end-of-garbage");
   ASSERT_NE(end, std::string::npos) << tapix.Log();
   const std::string& log = tapix.Log();
   // One line per bad command, and one for the marker.
-  EXPECT_EQ(RejectLines(log, ready), bad.size() + 1) << log.substr(ready);
+  EXPECT_EQ(RejectLines(log, ready), bad.size() + overlong + 1) << log.substr(ready);
   for (std::size_t p = log.find(kRejected, ready); p != std::string::npos; p = log.find(kRejected, p + 1))
     EXPECT_LE(log.find('\n', p) - p, 200u) << "a reject line should stay short";
   EXPECT_EQ(pty.Drain(milliseconds(200)), "") << "a bad command reached the line";
