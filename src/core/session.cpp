@@ -3,7 +3,6 @@
 namespace tapix {
 
 void ResetOptions(Session& session) {
-  session.options = OptionFlags{};
   session.options.CreditQuantity = 0;
   session.options.Waiter3 = 0;
   session.options.Checksum = 0;

@@ -69,8 +69,10 @@ void ConfigurePort(Session& session, std::uint32_t n) {
   if (n < 1 || !session.configure_dialog) return;
   char name[20];
   std::snprintf(name, sizeof name, "COM%u", n);
-  // The open port's settings, or the settings the next open would use.
+  // The open port's settings as the device has them, else the settings the
+  // next open of port n would use.
   DCB dcb = session.settings.dcb;
+  if (session.port) session.port->GetState(dcb);
   if (!session.configure_dialog(name, dcb)) return;
   dcb.DCBlength = sizeof(DCB);
   session.settings.dcb = dcb;

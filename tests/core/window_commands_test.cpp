@@ -1,0 +1,72 @@
+// The window's command dispatch shared by every front end.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/control_ids.h"
+#include "core/window_commands.h"
+#include "session_fixture.h"
+
+namespace tapix {
+namespace {
+
+struct WindowCommands : ::testing::Test, testing::SessionFixture {
+  WindowCommands() { InitWindow(session, panel); }
+};
+
+TEST_F(WindowCommands, InitTicksTheBoxesOfTheFlagsThatStartAtOne) {
+  EXPECT_TRUE(panel.IsChecked(ctl::AutoAnswer));
+  EXPECT_TRUE(panel.IsChecked(ctl::AnswerOk));
+  for (int box : {ctl::Checksum, ctl::Waiter3, ctl::CreditQuantity, ctl::AutoQuery, ctl::SendRecord})
+    EXPECT_FALSE(panel.IsChecked(box)) << box;
+  EXPECT_EQ(session.window, &panel);
+  EXPECT_EQ(panel.ComboEntries().at(0).text, "");
+}
+
+TEST_F(WindowCommands, BoxesCopyTheirStateAndFlagBoxesOfRequestsDoNot) {
+  panel.SetChecked(ctl::Waiter3, true);
+  OnCommand(session, ctl::Waiter3);
+  EXPECT_EQ(session.options.Waiter3, 1u);
+  panel.SetChecked(ctl::AnswerOk, false);
+  OnCommand(session, ctl::AnswerOk);
+  EXPECT_EQ(session.options.AnswerOk, 0u);
+  const OptionFlags before = session.options;
+  panel.SetChecked(ctl::BoxWFlag, true);
+  OnCommand(session, ctl::BoxWFlag);
+  OnCommand(session, ctl::Cancel);
+  EXPECT_EQ(std::memcmp(&before, &session.options, sizeof before), 0);
+  EXPECT_FALSE(session.quit_requested);
+  OnCommand(session, ctl::Exit);
+  EXPECT_TRUE(session.quit_requested);
+}
+
+TEST_F(WindowCommands, ConfigurationReplacesTheWholeDcbOnlyOnOk) {
+  int shown = 0;
+  std::string named;
+  bool confirm = false;
+  session.configure_dialog = [&](std::string_view name, DCB& dcb) {
+    ++shown;
+    named = name;
+    if (!confirm) return false;
+    InitDcb(dcb, 19200, NOPARITY, 7, TWOSTOPBITS);
+    dcb.DCBlength = 0;  // whatever the dialog leaves there, the record keeps its size
+    return true;
+  };
+  const DCB before = session.settings.dcb;
+  ConfigurePort(session, 0);  // the empty entry: no dialog
+  EXPECT_EQ(shown, 0);
+  ConfigurePort(session, 12);  // cancelled
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(named, "COM12");
+  EXPECT_EQ(std::memcmp(&before, &session.settings.dcb, sizeof before), 0);
+  confirm = true;
+  ConfigurePort(session, 3);
+  EXPECT_EQ(session.settings.dcb.BaudRate, 19200u);
+  EXPECT_EQ(session.settings.dcb.DCBlength, 28u);
+  EXPECT_EQ(device->state_.BaudRate, 19200u);  // applied to the open port at once
+  EXPECT_EQ(session.settings.port, 1u);        // the port number is not touched
+}
+
+}  // namespace
+}  // namespace tapix
