@@ -1,5 +1,7 @@
 #include "core/console.h"
 
+#include "core/retry_eintr.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -49,10 +51,7 @@ void StdConsole::Echo(char byte) {
   if (tty_fd_ < 0) return;
   // Keep the order with the log lines on the same terminal.
   std::fflush(stdout);
-  ssize_t r;
-  do {
-    r = ::write(tty_fd_, &byte, 1);
-  } while (r < 0 && errno == EINTR);
+  RetryEintr([&] { return ::write(tty_fd_, &byte, 1); });
 }
 
 }  // namespace tapix

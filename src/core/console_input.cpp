@@ -1,5 +1,7 @@
 #include "core/console_input.h"
 
+#include "core/retry_eintr.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,10 +9,7 @@
 namespace tapix {
 bool LineReader::ReadAvailable(const std::function<void(std::string_view)>& line) {
   char buffer[4096];
-  ssize_t n;
-  do {
-    n = ::read(fd_, buffer, sizeof buffer);
-  } while (n < 0 && errno == EINTR);
+  const ssize_t n = RetryEintr([&] { return ::read(fd_, buffer, sizeof buffer); });
   if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
   if (n <= 0) {
     // End of input (or a failed read): the last unterminated line still counts.

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/retry_eintr.h"
+
 // Defines what custom_baud_linux.h declares. glibc's termios comes in as its
 // raw layout (flags, line discipline, control characters).
 namespace tapix {
@@ -20,11 +22,7 @@ struct GlibcTermios {
 };
 
 int Ioctl(int fd, unsigned long request, void* arg) {
-  int r;
-  do {
-    r = ::ioctl(fd, request, arg);
-  } while (r < 0 && errno == EINTR);
-  return r;
+  return RetryEintr([&] { return ::ioctl(fd, request, arg); });
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <climits>
 #include <optional>
 
+#include "core/retry_eintr.h"
 #include "serial/custom_baud_linux.h"
 #include "serial/dcb_termios.h"
 #include "serial/port.h"
@@ -34,19 +35,11 @@ constexpr tcflag_t kPtyFixedBits = CSIZE | PARENB | PARODD | CMSPAR;
 bool IsHangupErrno(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
 
 int IoctlRetry(int fd, unsigned long request, void* arg) {
-  int r;
-  do {
-    r = ::ioctl(fd, request, arg);
-  } while (r < 0 && errno == EINTR);
-  return r;
+  return RetryEintr([&] { return ::ioctl(fd, request, arg); });
 }
 
 int TcSetAttr(int fd, const termios& t) {
-  int r;
-  do {
-    r = ::tcsetattr(fd, TCSANOW, &t);
-  } while (r < 0 && errno == EINTR);
-  return r < 0 ? errno : 0;
+  return RetryEintr([&] { return ::tcsetattr(fd, TCSANOW, &t); }) < 0 ? errno : 0;
 }
 
 // Milliseconds until `deadline`, rounded up so that a poll never wakes early.
@@ -107,10 +100,8 @@ PosixDevice::PosixDevice(int fd, bool exclusive, bool own_settings, std::functio
 }
 
 std::unique_ptr<PosixDevice> PosixDevice::Open(const std::string& path) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
+  const int fd =
+      RetryEintr([&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK); });
   if (fd < 0) {
     SetLastErrorCode(errno);
     return nullptr;
@@ -289,10 +280,7 @@ std::size_t PosixDevice::Write(const void* data, std::size_t n) {
 bool PosixDevice::InputWaiting() const {
   if (hung_up_) return false;
   pollfd p{fd_, POLLIN, 0};
-  int pr;
-  do {
-    pr = ::poll(&p, 1, 0);
-  } while (pr < 0 && errno == EINTR);
+  const int pr = RetryEintr([&] { return ::poll(&p, 1, 0); });
   if (pr <= 0) return false;
   if (p.revents & POLLIN) return true;
   if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) hung_up_ = true;
