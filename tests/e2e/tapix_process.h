@@ -19,67 +19,34 @@
 #include <thread>
 #include <vector>
 
+#include "pty_pair.h"
+
 namespace tapix::e2e {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// A pty pair: the test keeps the master, tapix opens the slave path.
-class PtyPair {
+// A pty pair: the test keeps the master, tapix opens the slave path, set raw
+// so the peer's bytes pass unchanged whatever tapix does to the line.
+class PtyPair : public testing::PtyPair {
  public:
   PtyPair() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ::grantpt(master_);
-    ::unlockpt(master_);
-    path_ = ::ptsname(master_);
-    // Raw, so the peer's bytes pass unchanged whatever tapix does to the line.
-    int slave = ::open(path_.c_str(), O_RDWR | O_NOCTTY);
+    const int slave = ::open(SlavePath().c_str(), O_RDWR | O_NOCTTY);
     termios t;
     ::tcgetattr(slave, &t);
     ::cfmakeraw(&t);
     ::tcsetattr(slave, TCSANOW, &t);
     ::close(slave);
   }
-  ~PtyPair() { Close(); }
-  PtyPair(const PtyPair&) = delete;
-  PtyPair& operator=(const PtyPair&) = delete;
-
-  const std::string& path() const { return path_; }
-  int fd() const { return master_; }
-  void Close() {
-    if (master_ >= 0) ::close(master_);
-    master_ = -1;
-  }
-  void Send(const std::string& bytes) const {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-      if (n <= 0) return;
-      done += static_cast<std::size_t>(n);
-    }
-  }
+  const std::string& path() const { return SlavePath(); }
+  int fd() const { return Master(); }
+  void Close() { CloseMaster(); }
   // Reads until `count` bytes came or `wait` passed.
   std::string Receive(std::size_t count, milliseconds wait = milliseconds(3000)) const {
-    std::string got;
-    const auto until = Clock::now() + wait;
-    while (got.size() < count) {
-      const auto left = std::chrono::duration_cast<milliseconds>(until - Clock::now()).count();
-      if (left <= 0) break;
-      pollfd p{master_, POLLIN, 0};
-      if (::poll(&p, 1, static_cast<int>(left)) <= 0) break;
-      char buffer[256];
-      ssize_t n = ::read(master_, buffer, std::min(sizeof buffer, count - got.size()));
-      if (n <= 0) break;
-      got.append(buffer, static_cast<std::size_t>(n));
-    }
-    return got;
+    return ReadFor(Master(), count, static_cast<int>(wait.count()));
   }
   // Whatever arrives within `wait` (to prove that nothing more came).
   std::string Drain(milliseconds wait) const { return Receive(1 << 16, wait); }
-
- private:
-  int master_ = -1;
-  std::string path_;
 };
 
 // A temporary settings folder, so runs never touch the user's store.

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <string>
 
@@ -29,10 +30,12 @@ class PtyPair {
   const std::string& SlavePath() const { return slave_path_; }
   int Master() const { return master_; }
 
-  void Send(const std::string& bytes) { WriteAll(master_, bytes); }
+  void Send(const std::string& bytes) const { WriteAll(master_, bytes); }
 
   // Reads from the master until `n` bytes came or `timeout_ms` passed.
-  std::string Receive(std::size_t n, int timeout_ms = 10000) { return ReadFor(master_, n, timeout_ms); }
+  std::string Receive(std::size_t n, int timeout_ms = 10000) const {
+    return ReadFor(master_, n, timeout_ms);
+  }
 
   void CloseMaster() {
     if (master_ >= 0) ::close(master_);
@@ -54,11 +57,17 @@ class PtyPair {
     }
   }
 
+  // Reads until `n` bytes came or `timeout_ms` passed in all.
   static std::string ReadFor(int fd, std::size_t n, int timeout_ms) {
+    using Clock = std::chrono::steady_clock;
+    const auto until = Clock::now() + std::chrono::milliseconds(timeout_ms);
     std::string got;
     while (got.size() < n) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+      if (left <= 0) break;
       pollfd p{fd, POLLIN, 0};
-      if (::poll(&p, 1, timeout_ms) <= 0) break;
+      if (::poll(&p, 1, static_cast<int>(left)) <= 0) break;
       char buffer[256];
       const std::size_t want = n - got.size() < sizeof buffer ? n - got.size() : sizeof buffer;
       const ssize_t r = ::read(fd, buffer, want);
