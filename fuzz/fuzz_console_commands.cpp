@@ -8,22 +8,13 @@
 #include "core/console_input.h"
 #include "core/memory_panel.h"
 #include "core/window_commands.h"
-
-namespace {
-
-class NullConsole final : public tapix::Console {
- public:
-  void Log(std::string_view) override {}
-  void Echo(char) override {}
-};
-
-}  // namespace
+#include "fakes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   tapix::Session session;
   tapix::SetDefaults(session.settings);
   tapix::ResetOptions(session);
-  NullConsole console;
+  tapix::testing::NullConsole console;
   session.console = &console;
   tapix::MemoryPanel panel;
   session.window = &panel;

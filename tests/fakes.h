@@ -4,7 +4,9 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/console.h"
@@ -32,6 +34,7 @@ class ScriptedDevice final : public SerialDevice {
   std::size_t Write(const void* data, std::size_t n) override {
     const std::size_t take = n < write_limit_ ? n : write_limit_;
     written_.append(static_cast<const char*>(data), take);
+    if (on_write_) on_write_(std::string_view(static_cast<const char*>(data), take));
     return take;
   }
   void ClearErrors() override { ++clears_; }
@@ -49,6 +52,7 @@ class ScriptedDevice final : public SerialDevice {
   }
   std::string written_;
   std::size_t write_limit_ = static_cast<std::size_t>(-1);
+  std::function<void(std::string_view)> on_write_;  // sees every write as it happens
   int reads_ = 0;
   int clears_ = 0;
   DCB state_{};
@@ -56,6 +60,13 @@ class ScriptedDevice final : public SerialDevice {
 
  private:
   std::deque<std::string> chunks_;
+};
+
+// A console that keeps nothing (for long runs such as fuzzing).
+class NullConsole final : public Console {
+ public:
+  void Log(std::string_view) override {}
+  void Echo(char) override {}
 };
 
 class CaptureConsole final : public Console {

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <random>
 #include <string>
 #include <vector>
@@ -87,45 +86,9 @@ TEST_F(Receiver, ChecksumOptionIsTakenWhenTheFirstByteArrives) {
 // Rebuilds the received byte stream from the log: every byte that came must be
 // in exactly one line, and no line may show a byte that did not come. Answer
 // lines are told apart by the write that goes before them.
-class AccountingConsole final : public Console {
- public:
-  void Log(std::string_view text) override { log.append(text); }
-  void Echo(char) override {}
-  std::string log;
-};
-
 struct Written {
   std::size_t at;  // log position when the write happened
   std::string bytes;
-};
-
-class AccountingDevice final : public SerialDevice {
- public:
-  AccountingDevice(const std::string* log, std::vector<Written>* writes) : log_(log), writes_(writes) {}
-  void Feed(std::string chunk) { chunks_.push_back(std::move(chunk)); }
-  std::size_t Read(void* buffer, std::size_t n) override {
-    while (!chunks_.empty() && chunks_.front().empty()) chunks_.pop_front();
-    if (chunks_.empty()) return 0;
-    auto& c = chunks_.front();
-    std::size_t take = std::min(n, c.size());
-    std::memcpy(buffer, c.data(), take);
-    c.erase(0, take);
-    if (c.empty()) chunks_.pop_front();
-    return take;
-  }
-  std::size_t Write(const void* data, std::size_t n) override {
-    writes_->push_back({log_->size(), std::string(static_cast<const char*>(data), n)});
-    return n;
-  }
-  void ClearErrors() override {}
-  bool SetState(const DCB&) override { return true; }
-  CommTimeouts GetTimeouts() const override { return {}; }
-  void SetTimeouts(const CommTimeouts&) override {}
-
- private:
-  const std::string* log_;
-  std::vector<Written>* writes_;
-  std::deque<std::string> chunks_;
 };
 
 bool Eat(const std::string& log, std::size_t& pos, std::string_view what) {
@@ -208,11 +171,14 @@ TEST(ReceiverStream, EveryByteIsAccountedForInEveryOptionCombination) {
     session.options.CreditQuantity = (combo >> 2) & 1;
     session.options.AutoAnswer = (combo >> 3) & 1;
     session.options.AnswerOk = (combo >> 4) & 1;
-    AccountingConsole console;
+    testing::CaptureConsole console;
     session.console = &console;
     std::vector<Written> writes;
-    auto owned = std::make_unique<AccountingDevice>(&console.log, &writes);
-    AccountingDevice* device = owned.get();
+    auto owned = std::make_unique<testing::ScriptedDevice>();
+    testing::ScriptedDevice* device = owned.get();
+    device->on_write_ = [&](std::string_view bytes) {
+      writes.push_back({console.log_.size(), std::string(bytes)});
+    };
     session.port = std::move(owned);
 
     std::string sent;
@@ -229,7 +195,7 @@ TEST(ReceiverStream, EveryByteIsAccountedForInEveryOptionCombination) {
     while (session.port->Read(&byte, 1) == 1) DispatchByte(session, byte);
 
     int answers = 0;
-    const std::string rebuilt = Rebuild(console.log, writes, session.options, &answers);
+    const std::string rebuilt = Rebuild(console.log_, writes, session.options, &answers);
     ASSERT_EQ(rebuilt.size(), sent.size()) << "option combination " << combo;
     ASSERT_TRUE(rebuilt == sent) << "option combination " << combo;
     if (!session.options.AutoAnswer) {
