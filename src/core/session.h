@@ -16,6 +16,8 @@
 
 namespace tapix {
 
+class LogHistory;
+
 struct Session {
   PortSettings settings{};
   std::unique_ptr<SerialDevice> port;  // PortHandle: null while no port is open
@@ -23,7 +25,17 @@ struct Session {
   PendingRequest pending{};
   Panel* window = nullptr;    // MainWindowHandle: null while no window exists
   Console* console = nullptr;
+  // The last lines of the log, for a window that shows them; null when none
+  // are kept.
+  LogHistory* log_history = nullptr;
   bool quit_requested = false;
+  // The exit code once the loop has ended (kExitNormal unless a front end
+  // ends the run for want of a port).
+  int exit_code = 0;
+  // The settings the last open (or configuration of the open port) accepted,
+  // or those loaded at start: what the end of the run saves, so that a
+  // setting no device took is not kept.
+  PortSettings accepted{};
   PortList port_list;  // the combo box of the window shown now
 
   // The front end's port configuration dialog: shows the settings for the

@@ -4,9 +4,12 @@
 #include <string>
 
 #include "core/console.h"
+#include "core/exit_codes.h"
+#include "core/log_history.h"
 #include "core/maker.h"
 #include "core/session.h"
 #include "core/signals.h"
+#include "core/window_commands.h"
 #include "serial/port.h"
 #include "serial/port_map.h"
 #include "serial/virtual_line.h"
@@ -22,16 +25,35 @@ constexpr const char* kBasePath = "SOFTWARE\\TRESOL";
 
 // On Linux the port field may name a device: "/dev/ttyUSB0,9600,N,8,1". The
 // path gets its number from the port map, and the rest is parsed as usual.
-void ApplyLineArgument(PortSettings& settings, const std::string& argument) {
+// Returns the line that says what was taken when the grammar could not read
+// the argument whole ("" otherwise).
+std::string ApplyLineArgument(PortSettings& settings, const std::string& argument) {
+  ArgumentTrace trace;
   if (!argument.empty() && argument[0] == '/') {
     const std::size_t comma = argument.find(',');
     const std::string path = argument.substr(0, comma);
     const std::uint32_t number = Ports().NumberFor(path);
     const std::string rest = comma == std::string::npos ? std::string() : argument.substr(comma);
-    ParseArgument(settings, std::to_string(number) + rest);
-    return;
+    // A stand-in digit for the path, so the parse reads the fields after it.
+    ParseArgument(settings, "0" + rest, &trace);
+    settings.port = number;
+    trace.read = trace.read - 1 + path.size();
+  } else {
+    ParseArgument(settings, argument, &trace);
   }
-  ParseArgument(settings, argument);
+  return DescribeArgument(argument, settings, trace);
+}
+
+// The settings the end of the run saves: the last ones a device accepted (or
+// those loaded). Port 0 chosen in the window is kept, so the next start asks
+// for a port; the virtual line's number gives way to the number it avoided.
+PortSettings SettingsToSave(const Session& session, const VirtualLine* line,
+                            std::uint32_t kept_port) {
+  PortSettings saved = session.accepted;
+  saved.Autoconnect = session.settings.Autoconnect;
+  if (session.settings.port == 0) saved.port = 0;
+  if (line && saved.port == line->Port()) saved.port = kept_port;
+  return saved;
 }
 
 void PrintBanner(Console& console, bool with_usage) {
@@ -70,6 +92,8 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args) {
       }
     } else if (!options.line_argument) {
       options.line_argument = arg;
+    } else {
+      options.further_arguments.push_back(arg);
     }
   }
   return options;
@@ -81,7 +105,17 @@ std::string OptionsHelp() {
          "  --pty[=LINK]    virtuelle Leitung: Tapix legt ein Pseudo-Terminal an und nennt\n"
          "                  die Gegenstelle (LINK: symbolischer Link auf die Gegenstelle)\n"
          "  --no-window     ohne Fenster; Befehle von der Standardeingabe (help)\n"
-         "  --help          diese Hilfe\n";
+         "  --help          diese Hilfe\n" +
+         ExitCodesHelp();
+}
+
+std::string ExitCodesHelp() {
+  return "Ende mit:\n"
+         "  0  normales Ende (Beenden, quit, Strg+C, SIGTERM)\n"
+         "  1  ohne Schnittstelle: Auswahl abgebrochen oder leer; ohne Fenster keine\n"
+         "     Schnittstelle offen und die Standardeingabe zu Ende\n"
+         "  2  falscher Aufruf (unbekannte Option) oder Start nicht wie verlangt\n"
+         "     m\xF6glich (virtuelle Leitung nicht angelegt)\n";
 }
 
 int RunProgram(const StartOptions& options, FrontEnd& front_end) {
@@ -89,58 +123,75 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   // comes early still ends the run through the loop (or cancels the port
   // question) instead of killing the process.
   InstallStopSignals();
-  StdConsole console;
+  StdConsole std_console;
+  // The window shows the log too: it keeps the lines from the start on.
+  LogHistory console(std_console);
   Session session;
   session.console = &console;
+  session.log_history = &console;
   SetStoreConsole(&console);
 
   SetDefaults(session.settings);
   LoadFromRegistry(session.settings, kKeyName, kBasePath);
+  // What the store held is good until a device refuses something else.
+  session.accepted = session.settings;
   LoadPortMap(Ports(), kKeyName, kBasePath);
+  Ports().ForgetVanished();
   Ports().Refresh();
-  if (options.line_argument) ApplyLineArgument(session.settings, *options.line_argument);
+  std::string argument_note;
+  if (options.line_argument) argument_note = ApplyLineArgument(session.settings, *options.line_argument);
 
   ResetOptions(session);
   PrintBanner(console, !options.line_argument);
+  if (!argument_note.empty()) console.Log(argument_note);
+  for (const std::string& ignored : options.further_arguments) {
+    std::string shown;
+    for (char c : ignored) shown.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
+    Logf(console, "Argument \"%s\" ignoriert: nur das erste Argument z\xE4hlt\n", shown.c_str());
+  }
 
-  // The virtual line is for this run only: it takes a port number (the chosen
-  // one when no pinned device holds it), and the number stored at the end is
-  // the one the run started with.
+  // The virtual line is for this run only: it takes a number that no device
+  // and no stored entry has, nor the port number the run keeps for the store,
+  // so the real ports keep their numbers now and in later runs.
   std::unique_ptr<VirtualLine> line;
-  const std::uint32_t stored_port = session.settings.port;
+  const std::uint32_t kept_port = session.accepted.port;
   if (options.virtual_line) {
     line = std::make_unique<VirtualLine>();
-    if (!line->Create(options.virtual_link)) {
+    if (!line->Create(options.virtual_link) || line->Register(Ports(), kept_port) == 0) {
+      // Asked for a virtual line: never fall back to a real device.
       std::string text;
       const int code = GetLastErrorText(text);
       Logf(console, "Virtuelle Leitung nicht angelegt: Fehler %d - %s", code, text.c_str());
-      line.reset();
-    } else {
-      session.settings.port = line->Register(Ports(), session.settings.port);
-      Logf(console, "Virtuelle Leitung auf COM%u, Gegenstelle: %s\n", session.settings.port,
-           line->SlavePath().c_str());
-      if (!line->LinkPath().empty())
-        Logf(console, "Link f\xFCr die Gegenstelle: %s\n", line->LinkPath().c_str());
+      console.Log("Ende: keine Schnittstelle ge\xF6" "ffnet.\n");
+      SetStoreConsole(nullptr);
+      return kExitBadStart;
     }
+    session.settings.port = line->Port();
+    Logf(console, "Virtuelle Leitung auf COM%u, Gegenstelle: %s\n", session.settings.port,
+         line->SlavePath().c_str());
+    if (!line->LinkPath().empty())
+      Logf(console, "Link f\xFCr die Gegenstelle: %s\n", line->LinkPath().c_str());
   }
 
   if (session.settings.port == 0) {
     if (front_end.ChoosePort(session) == 2 || session.settings.port == 0) {
       SetStoreConsole(nullptr);
-      return 0;
+      return kExitNoPort;
     }
   }
 
   OpenAndReport(session.settings, session.port, console);
+  RememberAccepted(session);
   front_end.Run(session);
 
   ClosePort(session.port);
-  if (line && session.settings.port == line->Port()) session.settings.port = stored_port;
+  const PortSettings saved = SettingsToSave(session, line.get(), kept_port);
   line.reset();
-  SaveToRegistry(session.settings, kKeyName, kBasePath);
+  SaveToRegistry(saved, kKeyName, kBasePath);
   SavePortMap(Ports(), kKeyName, kBasePath);
   SetStoreConsole(nullptr);
-  return 0;
+  session.log_history = nullptr;
+  return session.exit_code;
 }
 
 }  // namespace tapix

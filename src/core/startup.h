@@ -16,6 +16,7 @@ struct StartOptions {
   bool no_window = false;                    // --no-window
   bool show_help = false;                    // --help
   std::string error;                         // an option we do not know
+  std::vector<std::string> further_arguments; // positional ones after the first (ignored)
 };
 
 // Reads the program's arguments: options start with "--"; the first other
@@ -25,8 +26,11 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args);
 // The program's own help for its options (the usage lines stay as they are).
 std::string OptionsHelp();
 
+// The exit codes, as the help lists them.
+std::string ExitCodesHelp();
+
 // Runs the program with a front end: start-up, loop, shutdown. Returns the
-// exit code, which is 0 on every path.
+// exit code (core/exit_codes.h).
 int RunProgram(const StartOptions& options, FrontEnd& front_end);
 
 }  // namespace tapix

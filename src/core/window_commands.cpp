@@ -5,6 +5,7 @@
 #include "core/control_ids.h"
 #include "core/requests.h"
 #include "serial/port.h"
+#include "serial/port_map.h"
 
 namespace tapix {
 namespace {
@@ -54,6 +55,7 @@ void OnCommand(Session& session, int id) {
     case ctl::PortCombo:
       ReselectPort(session.settings, session.port, session.port_list.SelectedPort(),
                    *session.console);
+      RememberAccepted(session);
       return;
     case ctl::Configure:
       ConfigurePort(session, session.port_list.SelectedPort());
@@ -61,6 +63,12 @@ void OnCommand(Session& session, int id) {
     default:
       return;
   }
+}
+
+void RememberAccepted(Session& session) {
+  if (!session.port) return;
+  session.accepted = session.settings;
+  Ports().Confirm(session.settings.port);
 }
 
 void OnTimer(Session& session) { QueryTick(session); }
@@ -76,7 +84,9 @@ void ConfigurePort(Session& session, std::uint32_t n) {
   if (!session.configure_dialog(name, dcb)) return;
   dcb.DCBlength = sizeof(DCB);
   session.settings.dcb = dcb;
-  if (session.port) session.port->SetState(dcb);
+  // Kept when the open port refuses it (the next open reports that), but
+  // saved only once a device has taken it.
+  if (session.port && session.port->SetState(dcb)) RememberAccepted(session);
 }
 
 }  // namespace tapix

@@ -25,6 +25,11 @@ void ForgetWindow(Session& session);
 // Every other ID does nothing.
 void OnCommand(Session& session, int id);
 
+// After an open or a configuration of the open port: when a port is open, its
+// settings are the ones the end of the run saves, and a device path numbered
+// for this run is pinned in the port map.
+void RememberAccepted(Session& session);
+
 // A tick of the query timer (every kQueryTimerMs).
 void OnTimer(Session& session);
 

@@ -53,6 +53,10 @@ struct DCB {
 
 static_assert(sizeof(DCB) == 28, "DCB must keep the 28-byte platform layout");
 
+// The line setting a device refused, for the failure report: the rate, the
+// data bits, the parity or the stop bits; None when it cannot tell.
+enum class LineField { None, Rate, DataBits, Parity, StopBits };
+
 // The bit fields fBinary .. fAbortOnError as the one 32-bit flag word.
 inline std::uint32_t FlagWord(const DCB& dcb) {
   std::uint32_t word;

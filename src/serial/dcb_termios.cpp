@@ -33,12 +33,19 @@ speed_t SpeedConstant(std::uint32_t rate) {
   return B0;
 }
 
-int MapDcb(const DCB& dcb, const termios& current, LineConfig& out) {
+int MapDcb(const DCB& dcb, const termios& current, LineConfig& out, LineField* refused) {
   out = LineConfig{};
   termios t = current;
+  LineField unused;
+  LineField& field = refused != nullptr ? *refused : unused;
+  field = LineField::None;
+  auto refuse = [&field](LineField which) {
+    field = which;
+    return EINVAL;
+  };
 
   // Rate 0 would be B0, which drops DTR (a hang-up), never a line speed.
-  if (dcb.BaudRate == 0) return EINVAL;
+  if (dcb.BaudRate == 0) return refuse(LineField::Rate);
   speed_t speed = SpeedConstant(dcb.BaudRate);
   if (speed == B0) {
     out.custom_baud = dcb.BaudRate;
@@ -55,7 +62,7 @@ int MapDcb(const DCB& dcb, const termios& current, LineConfig& out) {
     case 6: t.c_cflag |= CS6; break;
     case 7: t.c_cflag |= CS7; break;
     case 8: t.c_cflag |= CS8; break;
-    default: return EINVAL;
+    default: return refuse(LineField::DataBits);
   }
 
   switch (dcb.Parity) {
@@ -64,7 +71,7 @@ int MapDcb(const DCB& dcb, const termios& current, LineConfig& out) {
     case EVENPARITY: t.c_cflag |= PARENB; break;
     case MARKPARITY: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
     case SPACEPARITY: t.c_cflag |= PARENB | CMSPAR; break;
-    default: return EINVAL;
+    default: return refuse(LineField::Parity);
   }
 
   switch (dcb.StopBits) {
@@ -72,10 +79,10 @@ int MapDcb(const DCB& dcb, const termios& current, LineConfig& out) {
     case TWOSTOPBITS: t.c_cflag |= CSTOPB; break;
     case ONE5STOPBITS:
       // A UART sends 1.5 stop bits for "two" only with 5 data bits.
-      if (dcb.ByteSize != 5) return EINVAL;
+      if (dcb.ByteSize != 5) return refuse(LineField::StopBits);
       t.c_cflag |= CSTOPB;
       break;
-    default: return EINVAL;
+    default: return refuse(LineField::StopBits);
   }
 
   if (dcb.fOutxCtsFlow) t.c_cflag |= CRTSCTS;
@@ -106,6 +113,55 @@ int MapDcb(const DCB& dcb, const termios& current, LineConfig& out) {
 
   out.tio = t;
   return 0;
+}
+
+namespace {
+
+constexpr tcflag_t kParityBits = PARENB | PARODD | CMSPAR;
+
+// The settings of each field, in the order they are tried.
+struct FieldBits {
+  LineField field;
+  tcflag_t bits;  // 0: the rate
+};
+constexpr FieldBits kFields[] = {
+    {LineField::Rate, 0},
+    {LineField::DataBits, CSIZE},
+    {LineField::Parity, kParityBits},
+    {LineField::StopBits, CSTOPB},
+};
+
+bool SameField(const termios& a, const termios& b, const FieldBits& f) {
+  if (f.bits == 0) return cfgetospeed(&a) == cfgetospeed(&b) && cfgetispeed(&a) == cfgetispeed(&b);
+  return (a.c_cflag & f.bits) == (b.c_cflag & f.bits);
+}
+
+void TakeField(termios& into, const termios& from, const FieldBits& f) {
+  if (f.bits == 0) {
+    cfsetospeed(&into, cfgetospeed(&from));
+    cfsetispeed(&into, cfgetispeed(&from));
+    return;
+  }
+  into.c_cflag = (into.c_cflag & ~f.bits) | (from.c_cflag & f.bits);
+}
+
+}  // namespace
+
+LineField DifferingField(const termios& got, const termios& wanted) {
+  for (const FieldBits& f : kFields)
+    if (!SameField(got, wanted, f)) return f.field;
+  return LineField::None;
+}
+
+LineField FirstRefusedField(const termios& from, const termios& to,
+                            const std::function<bool(const termios&)>& accepts) {
+  termios step = from;
+  for (const FieldBits& f : kFields) {
+    if (SameField(step, to, f)) continue;
+    TakeField(step, to, f);
+    if (!accepts(step)) return f.field;
+  }
+  return LineField::None;
 }
 
 }  // namespace tapix

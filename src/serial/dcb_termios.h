@@ -5,6 +5,7 @@
 #include <termios.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "serial/dcb.h"
 
@@ -30,6 +31,18 @@ speed_t SpeedConstant(std::uint32_t rate);
 // the line, so the default DCB never stalls output on a three-wire cable.
 // fOutX/fInX become IXON/IXOFF. DSR flow, fNull and fAbortOnError have no
 // termios counterpart and are left out.
-int MapDcb(const DCB& dcb, const termios& current, LineConfig& out);
+// `refused`, when given, names the field that made the DCB inexpressible.
+int MapDcb(const DCB& dcb, const termios& current, LineConfig& out, LineField* refused = nullptr);
+
+// The first line setting in which `got` differs from `wanted` (what a driver
+// kept instead of what it was asked for); None when they agree.
+LineField DifferingField(const termios& got, const termios& wanted);
+
+// Finds the field a device refuses by changing `from` towards `to` one field
+// at a time (rate, data bits, parity, stop bits) and asking `accepts` after
+// each step; the first step it refuses names the field. None when every step
+// is accepted (the refusal lies in a setting not listed, such as flow control).
+LineField FirstRefusedField(const termios& from, const termios& to,
+                            const std::function<bool(const termios&)>& accepts);
 
 }  // namespace tapix

@@ -85,6 +85,14 @@ std::vector<std::string> EnumerateSerialDevices(const std::string& class_dir,
   return paths;
 }
 
+bool DeviceGoneForGood(const std::string& path) {
+  const bool pty = path.rfind("/dev/pts/", 0) == 0;
+  const bool in_dev = path.rfind("/dev/", 0) == 0;
+  if (in_dev && !pty) return false;
+  // Followed through links: a link left behind whose pty is gone goes too.
+  return !Exists(path);
+}
+
 std::vector<std::string> EnumerateSerialDevices() {
   return EnumerateSerialDevices("/sys/class/tty", "/dev");
 }

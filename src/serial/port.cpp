@@ -1,7 +1,51 @@
 // Open, report, reselect and time-outs: the same on every platform.
 #include "serial/port.h"
 
+#include <cstdio>
+
 namespace tapix {
+
+namespace {
+thread_local LineField refused_field = LineField::None;
+
+char ParityLetter(std::uint8_t code) {
+  static const char kLetters[] = "NOEMS";
+  return code < 5 ? kLetters[code] : '?';
+}
+}  // namespace
+
+LineField RefusedField() { return refused_field; }
+void SetRefusedField(LineField field) { refused_field = field; }
+
+std::string RefusedFieldLine(LineField field, const DCB& dcb) {
+  char line[96];
+  constexpr const char* kHead = "Vom Ger\xE4t abgelehnt: ";
+  switch (field) {
+    case LineField::None:
+      return {};
+    case LineField::Rate:
+      std::snprintf(line, sizeof line, "%sBaud-Rate %u\n", kHead, static_cast<unsigned>(dcb.BaudRate));
+      break;
+    case LineField::DataBits:
+      std::snprintf(line, sizeof line, "%sDaten-Bits %u\n", kHead, static_cast<unsigned>(dcb.ByteSize));
+      break;
+    case LineField::Parity:
+      std::snprintf(line, sizeof line, "%sParity %c\n", kHead, ParityLetter(dcb.Parity));
+      break;
+    case LineField::StopBits:
+      if (dcb.StopBits == ONE5STOPBITS && dcb.ByteSize != 5) {
+        std::snprintf(line, sizeof line, "%sStop-Bits 1.5 (nur mit 5 Daten-Bits)\n", kHead);
+      } else {
+        const char* text = dcb.StopBits == ONESTOPBIT     ? "1"
+                           : dcb.StopBits == ONE5STOPBITS ? "1.5"
+                           : dcb.StopBits == TWOSTOPBITS  ? "2"
+                                                          : "?";
+        std::snprintf(line, sizeof line, "%sStop-Bits %s\n", kHead, text);
+      }
+      break;
+  }
+  return line;
+}
 
 std::unique_ptr<SerialDevice> Open(const PortSettings& settings) {
   return OpenPort(settings.port, settings.dcb);
@@ -30,6 +74,8 @@ void OpenAndReport(const PortSettings& settings, std::unique_ptr<SerialDevice>& 
   const int code = GetLastErrorText(text);
   Logf(console, "CreateFile (COM%u) failed with error %d - %s\n", settings.port, code,
        text.c_str());
+  const std::string field = RefusedFieldLine(RefusedField(), settings.dcb);
+  if (!field.empty()) console.Log(field);
 }
 
 void ReselectPort(PortSettings& settings, std::unique_ptr<SerialDevice>& handle,

@@ -19,6 +19,15 @@ void SetLastErrorCode(int code);
 // The last error code and the system's text for it (ending with its own line end).
 int GetLastErrorText(std::string& text);
 
+// The line setting the last refused open or SetState refused, kept per thread
+// beside the last error; OpenPort clears it. None when the device did not say.
+LineField RefusedField();
+void SetRefusedField(LineField field);
+
+// The report line for a refused field with its value in `dcb`, e.g.
+// "Vom Ger\xE4t abgelehnt: Stop-Bits 1.5 (nur mit 5 Daten-Bits)\n"; "" for None.
+std::string RefusedFieldLine(LineField field, const DCB& dcb);
+
 // Opens the device of port n exclusively and applies the DCB; null on failure,
 // with the last error of the call that failed.
 std::unique_ptr<SerialDevice> OpenPort(std::uint32_t port, const DCB& dcb);

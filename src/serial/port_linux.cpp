@@ -32,6 +32,7 @@ int GetLastErrorText(std::string& text) {
 }
 
 std::unique_ptr<SerialDevice> OpenPort(std::uint32_t port, const DCB& dcb) {
+  SetRefusedField(LineField::None);
   const std::string path = Ports().DevicePath(port);
   if (path.empty()) {
     SetLastErrorCode(ENOENT);

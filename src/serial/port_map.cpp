@@ -33,18 +33,40 @@ void PortMap::RemoveExplicit(std::uint32_t port) {
 }
 
 void PortMap::SetRunEntry(std::uint32_t port, const std::string& path) {
-  if (port != 0) run_[port] = path;
+  if (port == 0) return;
+  run_[port] = path;
+  provisional_.erase(port);
 }
 
-void PortMap::RemoveRunEntry(std::uint32_t port) { run_.erase(port); }
-
-bool PortMap::Claimed(std::uint32_t port) const {
-  return explicit_.count(port) != 0 || run_.count(port) != 0;
+void PortMap::RemoveRunEntry(std::uint32_t port) {
+  run_.erase(port);
+  provisional_.erase(port);
 }
 
-std::uint32_t PortMap::FirstUnclaimed() const {
+void PortMap::Confirm(std::uint32_t port) {
+  auto it = provisional_.find(port);
+  if (it == provisional_.end()) return;
+  const std::string path = it->second;
+  provisional_.erase(it);
+  run_.erase(port);
+  SetExplicit(port, path);
+}
+
+void PortMap::ForgetVanished() {
+  for (auto it = explicit_.begin(); it != explicit_.end();) {
+    if (DeviceGoneForGood(it->second)) {
+      it = explicit_.erase(it);
+      dirty_ = true;
+    } else {
+      ++it;
+    }
+  }
+}
+
+std::uint32_t PortMap::FirstFree(std::uint32_t avoid) const {
+  const auto all = All();
   for (std::uint32_t n = 1; n != 0; ++n)
-    if (!Claimed(n)) return n;
+    if (n != avoid && all.count(n) == 0) return n;
   return 0;
 }
 
@@ -84,14 +106,13 @@ std::uint32_t PortMap::NumberFor(const std::string& path) {
   const auto all = All();
   for (const auto& [port, device] : all)
     if (SamePath(device, path)) return port;
-  // The first number that nothing uses, so no present device moves.
-  for (std::uint32_t n = 1; n != 0; ++n) {
-    if (all.count(n) == 0) {
-      SetExplicit(n, path);
-      return n;
-    }
-  }
-  return 0;
+  // The first number that nothing uses, so no present device moves. It is
+  // stored only once the device has opened: a mistyped path is not pinned.
+  const std::uint32_t n = FirstFree();
+  if (n == 0) return 0;
+  SetRunEntry(n, path);
+  provisional_[n] = path;
+  return n;
 }
 
 PortMap& Ports() {

@@ -20,15 +20,24 @@ class PortMap {
   void RemoveExplicit(std::uint32_t port);
   const std::map<std::uint32_t, std::string>& Explicit() const { return explicit_; }
 
-  // Entries of this run only (the virtual line): numbered like explicit ones
-  // and winning over them, but never stored and never marking the map Dirty.
+  // Entries of this run only (the virtual line, a path not yet opened):
+  // numbered like explicit ones and winning over them, but never stored and
+  // never marking the map Dirty.
   void SetRunEntry(std::uint32_t port, const std::string& path);
   void RemoveRunEntry(std::uint32_t port);
 
-  // The first number from 1 that no explicit or run entry holds (present
-  // devices give way to such an entry); 0 only when none is free.
-  std::uint32_t FirstUnclaimed() const;
-  bool Claimed(std::uint32_t port) const;
+  // A path that NumberFor numbered for this run becomes an explicit entry
+  // (stored at the end) once its port has opened; nothing for other numbers.
+  void Confirm(std::uint32_t port);
+
+  // Removes the explicit entries whose device is gone for good (a
+  // pseudo-terminal or a link of a virtual line that no longer exists); a
+  // device that is merely unplugged keeps its number.
+  void ForgetVanished();
+
+  // The first number that no entry and no present device holds, other than
+  // `avoid`; 0 only when none is free.
+  std::uint32_t FirstFree(std::uint32_t avoid = 0) const;
 
   // Replaces the list of present devices (what enumeration found), in order.
   void SetPresent(std::vector<std::string> devices);
@@ -38,8 +47,9 @@ class PortMap {
   // The device path for port n, "" when n has none.
   std::string DevicePath(std::uint32_t port) const;
 
-  // The number of a device path; a path without one gets a new explicit entry
-  // at the first free number (from 1). 0 only when no number is free.
+  // The number of a device path; a path without one gets a run entry at the
+  // first free number (from 1), which Confirm makes explicit once it opened.
+  // 0 only when no number is free.
   std::uint32_t NumberFor(const std::string& path);
 
   // All numbered devices, ascending by number.
@@ -53,6 +63,7 @@ class PortMap {
  private:
   std::map<std::uint32_t, std::string> explicit_;
   std::map<std::uint32_t, std::string> run_;
+  std::map<std::uint32_t, std::string> provisional_;  // run entries NumberFor made
   std::vector<std::string> present_;
   bool dirty_ = false;
 };
@@ -74,5 +85,11 @@ std::vector<std::string> EnumerateSerialDevices();
 // The same over another sysfs class folder and device folder (for tests).
 std::vector<std::string> EnumerateSerialDevices(const std::string& class_dir,
                                                 const std::string& dev_dir);
+
+// True when `path` named a device that cannot come back once it is gone
+// (platform file). Linux: a pseudo-terminal (/dev/pts/N) or a path outside
+// /dev (the link of a virtual line) that no longer exists; a device node or
+// udev link under /dev that is missing now is an adapter unplugged.
+bool DeviceGoneForGood(const std::string& path);
 
 }  // namespace tapix

@@ -3,7 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "serial/dcb.h"
 
@@ -32,8 +35,25 @@ void InitDcb(DCB& dcb, std::uint32_t baud, std::uint8_t parity, std::uint8_t dat
 // Clear, port 1, InitDcb(9600, even, 8, one): the built-in defaults.
 void SetDefaults(PortSettings& settings);
 
+// What ParseArgument made of a text, for the line that tells the operator.
+struct ArgumentTrace {
+  std::size_t read = 0;          // bytes taken; the parse stopped there
+  bool port_digits = false;      // the port field had a digit
+  std::vector<LineField> applied;                           // in field order
+  std::vector<std::pair<LineField, std::string>> refused;   // read, not taken
+};
+
 // Applies the command-line text "nCom[,9600,N,8,1]". Malformed text only ends
-// the parse early; whatever was applied before stays applied.
-void ParseArgument(PortSettings& settings, std::string_view text);
+// the parse early; whatever was applied before stays applied. `trace`, when
+// given, records what was taken and where the parse stopped.
+void ParseArgument(PortSettings& settings, std::string_view text, ArgumentTrace* trace = nullptr);
+
+// One line saying what was taken from an argument that the grammar could not
+// read whole (no port digit, a value outside its list, text left over), e.g.
+// 'Argument "-h": genommen: COM0 (keine Portnummer); nicht gelesen: "-h"'.
+// "" when everything was read and taken. `settings` is the record after the
+// parse (the values taken are shown from it).
+std::string DescribeArgument(std::string_view text, const PortSettings& settings,
+                             const ArgumentTrace& trace);
 
 }  // namespace tapix

@@ -306,7 +306,9 @@ bool PosixDevice::SetState(const DCB& dcb) {
     // are the peer's business.
     termios any{};
     LineConfig unused;
-    if (const int error = MapDcb(dcb, any, unused); error != 0) {
+    LineField field;
+    if (const int error = MapDcb(dcb, any, unused, &field); error != 0) {
+      SetRefusedField(field);
       SetLastErrorCode(error);
       return false;
     }
@@ -320,7 +322,9 @@ bool PosixDevice::SetState(const DCB& dcb) {
     return false;
   }
   LineConfig config;
-  if (const int error = MapDcb(dcb, current, config); error != 0) {
+  LineField field;
+  if (const int error = MapDcb(dcb, current, config, &field); error != 0) {
+    SetRefusedField(field);
     SetLastErrorCode(error);
     return false;
   }
@@ -333,6 +337,13 @@ bool PosixDevice::SetState(const DCB& dcb) {
   const std::uint32_t old_custom_baud = UsesCustomBaud(current) ? ReadOutputBaud(fd_) : 0;
   const int error = Apply(wanted, config.custom_baud);
   if (error != 0 && !(pty_ && error == EINVAL)) {
+    if (error == EINVAL) {
+      // The driver refuses the whole change: one field at a time tells which.
+      SetRefusedField(FirstRefusedField(current, wanted, [this](const termios& step) {
+        return TcSetAttr(fd_, step) == 0;
+      }));
+      Apply(current, old_custom_baud);
+    }
     NoteHangupErrno(error);
     return false;
   }
@@ -341,13 +352,17 @@ bool PosixDevice::SetState(const DCB& dcb) {
     // A driver may keep settings it cannot do without saying so; a line that
     // is not what the DCB asked for is a refusal, and the old settings return.
     termios now;
-    bool refused = ::tcgetattr(fd_, &now) < 0 || (now.c_cflag & kLineBits) != (wanted.c_cflag & kLineBits);
+    const bool read_back = ::tcgetattr(fd_, &now) == 0;
+    bool refused = !read_back || (now.c_cflag & kLineBits) != (wanted.c_cflag & kLineBits);
+    if (refused && read_back) SetRefusedField(DifferingField(now, wanted));
     if (!refused && config.custom_baud != 0) {
       const std::uint64_t rate = ReadOutputBaud(fd_);
       refused = rate * 100 < std::uint64_t{config.custom_baud} * 98 ||
                 rate * 100 > std::uint64_t{config.custom_baud} * 102;
+      if (refused) SetRefusedField(LineField::Rate);
     } else if (!refused) {
       refused = ::cfgetospeed(&now) != ::cfgetospeed(&wanted);
+      if (refused) SetRefusedField(LineField::Rate);
     }
     if (refused) {
       Apply(current, old_custom_baud);

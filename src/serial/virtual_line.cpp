@@ -112,11 +112,10 @@ bool VirtualLine::Create(const std::string& link) {
   return true;
 }
 
-std::uint32_t VirtualLine::Register(PortMap& map, std::uint32_t preferred) {
+std::uint32_t VirtualLine::Register(PortMap& map, std::uint32_t avoid) {
   if (!state_) return 0;
   if (map_ != nullptr) map_->RemoveRunEntry(port_);
-  const std::uint32_t port =
-      preferred != 0 && !map.Claimed(preferred) ? preferred : map.FirstUnclaimed();
+  const std::uint32_t port = map.FirstFree(avoid);
   if (port == 0) return 0;
   map.SetRunEntry(port, MapPath());
   map_ = &map;

@@ -34,10 +34,12 @@ class VirtualLine {
   // alone and the creation fails with EEXIST. False with the last error set.
   bool Create(const std::string& link = {});
 
-  // Enters the line in `map` at `preferred`, or at the first number that no
-  // explicit entry holds when `preferred` is 0 or taken. Returns the number
-  // (0 before Create).
-  std::uint32_t Register(PortMap& map, std::uint32_t preferred);
+  // Enters the line in `map` at the first number that no entry and no present
+  // device holds, and that is not `avoid` (the port number the run keeps for
+  // the store): the real ports keep their numbers, and no number the line had
+  // is left behind for a later run to find on another device. Returns the
+  // number (0 before Create).
+  std::uint32_t Register(PortMap& map, std::uint32_t avoid);
 
   // Removes the entry, the link (when it still points here) and the pair.
   // A port still open on the line hangs up once the peer has closed as well.

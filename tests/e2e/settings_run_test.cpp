@@ -52,7 +52,7 @@ TEST(SettingsRun, ARunThatEndsInThePortQuestionSavesNothing) {
     TapixProcess cancelled({"--no-window", "0"}, config.path());
     EXPECT_NE(cancelled.WaitFor("COM-Port Ausw\xE4hlen:\n"), std::string::npos) << cancelled.Log();
     cancelled.CloseInput();  // end of input: cancel
-    EXPECT_EQ(cancelled.Wait(), 0);
+    EXPECT_EQ(cancelled.Wait(), 1);
     EXPECT_EQ(cancelled.Log().find("CreateFile"), std::string::npos);
   }
   {
@@ -60,7 +60,7 @@ TEST(SettingsRun, ARunThatEndsInThePortQuestionSavesNothing) {
     TapixProcess none({"--no-window", "COM3"}, config.path());
     EXPECT_NE(none.WaitFor("COM-Port Ausw\xE4hlen:\n"), std::string::npos);
     none.Command("77");
-    EXPECT_EQ(none.Wait(), 0);
+    EXPECT_EQ(none.Wait(), 1);
     EXPECT_EQ(none.Log().find("CreateFile"), std::string::npos);
   }
   EXPECT_FALSE(std::filesystem::exists(config.path() + "/tapix/settings.reg"));

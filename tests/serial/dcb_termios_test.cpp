@@ -156,3 +156,66 @@ TEST(DcbTermios, ParityErrorsReplaceBytesOnlyWhenAsked) {
 
 }  // namespace
 }  // namespace tapix
+
+namespace tapix {
+namespace {
+
+LineField MapRefused(const DCB& dcb) {
+  LineConfig out;
+  LineField field = LineField::None;
+  MapDcb(dcb, Cooked(), out, &field);
+  return field;
+}
+
+TEST(RefusedField, AnInexpressibleDcbNamesItsField) {
+  EXPECT_EQ(MapRefused(Dcb()), LineField::None);
+  EXPECT_EQ(MapRefused(Dcb(0)), LineField::Rate);
+  EXPECT_EQ(MapRefused(Dcb(9600, EVENPARITY, 9)), LineField::DataBits);
+  EXPECT_EQ(MapRefused(Dcb(9600, 7)), LineField::Parity);
+  EXPECT_EQ(MapRefused(Dcb(9600, EVENPARITY, 8, ONE5STOPBITS)), LineField::StopBits);
+  EXPECT_EQ(MapRefused(Dcb(9600, EVENPARITY, 8, 9)), LineField::StopBits);
+}
+
+TEST(RefusedField, WhatTheDriverKeptInsteadOfTheWantedSettings) {
+  const termios wanted = Map(Dcb(19200, ODDPARITY, 7, TWOSTOPBITS)).tio;
+  EXPECT_EQ(DifferingField(wanted, wanted), LineField::None);
+  termios got = wanted;
+  cfsetospeed(&got, B9600);
+  EXPECT_EQ(DifferingField(got, wanted), LineField::Rate);
+  got = wanted;
+  got.c_cflag = (got.c_cflag & ~CSIZE) | CS8;
+  EXPECT_EQ(DifferingField(got, wanted), LineField::DataBits);
+  got = wanted;
+  got.c_cflag &= ~PARODD;  // even instead of odd
+  EXPECT_EQ(DifferingField(got, wanted), LineField::Parity);
+  got = wanted;
+  got.c_cflag &= ~CSTOPB;
+  EXPECT_EQ(DifferingField(got, wanted), LineField::StopBits);
+}
+
+TEST(RefusedField, FieldByFieldFindsTheOneADeviceRefuses) {
+  const termios from = Map(Dcb(9600, NOPARITY, 8, ONESTOPBIT)).tio;
+  const termios to = Map(Dcb(19200, MARKPARITY, 7, TWOSTOPBITS)).tio;
+  int steps = 0;
+  // A device without mark parity: rate and data bits pass, parity is refused.
+  auto no_mark = [&steps](const termios& t) {
+    ++steps;
+    return (t.c_cflag & CMSPAR) == 0;
+  };
+  EXPECT_EQ(FirstRefusedField(from, to, no_mark), LineField::Parity);
+  EXPECT_EQ(steps, 3);
+  // A device that refuses two stop bits.
+  EXPECT_EQ(FirstRefusedField(from, to, [](const termios& t) { return (t.c_cflag & CSTOPB) == 0; }),
+            LineField::StopBits);
+  // Fields that do not change are not tried: only the rate differs here.
+  steps = 0;
+  const termios faster = Map(Dcb(19200, NOPARITY, 8, ONESTOPBIT)).tio;
+  EXPECT_EQ(FirstRefusedField(from, faster, [&steps](const termios&) { return ++steps, false; }),
+            LineField::Rate);
+  EXPECT_EQ(steps, 1);
+  // Every step taken: the refusal lies elsewhere (flow control, say).
+  EXPECT_EQ(FirstRefusedField(from, to, [](const termios&) { return true; }), LineField::None);
+}
+
+}  // namespace
+}  // namespace tapix

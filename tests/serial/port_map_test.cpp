@@ -41,16 +41,77 @@ TEST(PortMap, NumberForKnownAndNewPaths) {
   map.SetPresent({"/dev/ttyS0", "/dev/ttyUSB0"});
   EXPECT_EQ(map.NumberFor("/dev/ttyUSB0"), 2u);
   EXPECT_FALSE(map.Dirty());
-  // A new path takes the first number nothing uses, as an explicit entry.
+  // A new path takes the first number nothing uses, for this run only.
   EXPECT_EQ(map.NumberFor("/dev/ttyACM3"), 3u);
+  EXPECT_EQ(map.DevicePath(3), "/dev/ttyACM3");
+  EXPECT_EQ(map.NumberFor("/dev/ttyACM3"), 3u);
+  EXPECT_FALSE(map.Dirty()) << "a path that never opened is not stored";
+  EXPECT_TRUE(map.Explicit().empty());
+  // Once it opened, it is pinned.
+  map.Confirm(3);
   EXPECT_TRUE(map.Dirty());
   EXPECT_EQ(map.Explicit().at(3), "/dev/ttyACM3");
-  EXPECT_EQ(map.NumberFor("/dev/ttyACM3"), 3u);
+  EXPECT_EQ(map.DevicePath(3), "/dev/ttyACM3");
   map.ClearDirty();
   map.SetExplicit(3, "/dev/ttyACM3");  // no change, nothing to store
   EXPECT_FALSE(map.Dirty());
   map.RemoveExplicit(3);
   EXPECT_TRUE(map.Dirty());
+}
+
+TEST(PortMap, MistypedPathLeavesNothingBehindAndConfirmTouchesOnlyItsOwn) {
+  PortMap map;
+  map.SetPresent({"/dev/ttyS0"});
+  const std::uint32_t typo = map.NumberFor("/dev/ttyUSB9");
+  EXPECT_EQ(typo, 2u);
+  map.RemoveRunEntry(typo);  // gone with the run
+  map.Confirm(typo);         // a later Confirm has nothing to pin
+  EXPECT_TRUE(map.Explicit().empty());
+  EXPECT_FALSE(map.Dirty());
+  map.SetRunEntry(1, "virtual:/dev/pts/4");
+  map.Confirm(1);  // the virtual line is never pinned
+  EXPECT_TRUE(map.Explicit().empty());
+  // A virtual line registered over a numbered path takes it over for good.
+  const std::uint32_t again = map.NumberFor("/dev/ttyUSB9");
+  map.SetRunEntry(again, "virtual:/dev/pts/5");
+  map.Confirm(again);
+  EXPECT_TRUE(map.Explicit().empty());
+}
+
+TEST(PortMap, FirstFreeSkipsEntriesPresentDevicesAndTheAvoidedNumber) {
+  PortMap map;
+  map.SetPresent({"/dev/ttyS0", "/dev/ttyUSB0"});
+  map.SetExplicit(3, "/dev/ttyACM0");
+  EXPECT_EQ(map.FirstFree(), 4u);
+  EXPECT_EQ(map.FirstFree(4), 5u);
+  map.SetRunEntry(4, "virtual:/dev/pts/1");
+  EXPECT_EQ(map.FirstFree(), 5u);
+}
+
+TEST(PortMap, VanishedPtysAndLinksAreForgottenUnpluggedDevicesKept) {
+  char tmpl[] = "/tmp/tapix-map-XXXXXX";
+  ASSERT_NE(::mkdtemp(tmpl), nullptr);
+  const fs::path dir = tmpl;
+  std::ofstream(dir / "still-here").put('x');
+  fs::create_symlink(dir / "no-such-target", dir / "dangling");
+  PortMap map;
+  map.SetExplicit(1, "/dev/serial/by-id/usb-unplugged-now");
+  map.SetExplicit(2, "/dev/ttyUSB7");
+  map.SetExplicit(3, "/dev/pts/987654");
+  map.SetExplicit(4, (dir / "isb").string());  // a virtual line's link, removed
+  map.SetExplicit(5, (dir / "still-here").string());
+  map.SetExplicit(6, (dir / "dangling").string());
+  map.ClearDirty();
+  map.ForgetVanished();
+  EXPECT_TRUE(map.Dirty());
+  std::map<std::uint32_t, std::string> kept = {{1, "/dev/serial/by-id/usb-unplugged-now"},
+                                               {2, "/dev/ttyUSB7"},
+                                               {5, (dir / "still-here").string()}};
+  EXPECT_EQ(map.Explicit(), kept);
+  map.ClearDirty();
+  map.ForgetVanished();
+  EXPECT_FALSE(map.Dirty()) << "nothing more to forget";
+  fs::remove_all(dir);
 }
 
 TEST(PortMap, LinkAndItsTargetAreOneDevice) {
@@ -72,9 +133,6 @@ TEST(PortMap, RunEntriesWinAndAreNeverStored) {
   map.SetPresent({"/dev/ttyS0"});
   map.SetExplicit(2, "/dev/ttyUSB0");
   map.ClearDirty();
-  EXPECT_TRUE(map.Claimed(2));
-  EXPECT_FALSE(map.Claimed(1));
-  EXPECT_EQ(map.FirstUnclaimed(), 1u);
   map.SetRunEntry(1, "virtual:/dev/pts/9");
   map.SetRunEntry(2, "virtual:/dev/pts/8");
   EXPECT_FALSE(map.Dirty());
@@ -82,7 +140,6 @@ TEST(PortMap, RunEntriesWinAndAreNeverStored) {
   EXPECT_EQ(map.DevicePath(1), "virtual:/dev/pts/9");
   EXPECT_EQ(map.DevicePath(2), "virtual:/dev/pts/8");
   EXPECT_EQ(map.DevicePath(3), "/dev/ttyS0");
-  EXPECT_EQ(map.FirstUnclaimed(), 3u);
   map.RemoveRunEntry(1);
   map.RemoveRunEntry(2);
   EXPECT_EQ(map.DevicePath(1), "/dev/ttyS0");

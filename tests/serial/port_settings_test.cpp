@@ -132,5 +132,53 @@ TEST(ParseArgument, BytesOutsideAsciiAreNotLetters) {
   Expect("\xB3", {0, 9600, 2, 8, 0});
 }
 
+// The note start-up prints for an argument (empty when it was read whole).
+std::string Note(const char* text) {
+  PortSettings s;
+  SetDefaults(s);
+  ArgumentTrace trace;
+  ParseArgument(s, text, &trace);
+  // The trace never changes what the parse does.
+  PortSettings plain;
+  SetDefaults(plain);
+  ParseArgument(plain, text);
+  EXPECT_EQ(std::memcmp(&plain, &s, sizeof s), 0) << text;
+  return DescribeArgument(text, s, trace);
+}
+
+TEST(DescribeArgument, SilentForWhatTheGrammarReadsWhole) {
+  for (const char* text : {"3", "12,19200,n,7,2", "2,,,,2", "007", "2,9600,", "2,9600,E,",
+                           "2,9600,N", "1,9600,E,8,1.5"}) {
+    EXPECT_EQ(Note(text), "") << text;
+  }
+}
+
+TEST(DescribeArgument, SaysWhatWasTakenAndWhereTheParseStopped) {
+  const std::string form = " (Form: nCom[,9600,N,8,1]; tapix --help)\n";
+  EXPECT_EQ(Note("-h"), "Argument \"-h\": genommen: COM0 (keine Portnummer); nicht gelesen: \"-h\"" + form);
+  EXPECT_EQ(Note("-?"), "Argument \"-?\": genommen: COM0 (keine Portnummer); nicht gelesen: \"-?\"" + form);
+  EXPECT_EQ(Note("abc"), "Argument \"abc\": genommen: COM0 (keine Portnummer); nicht gelesen: \"abc\"" + form);
+  EXPECT_EQ(Note(",19200"), "Argument \",19200\": genommen: COM0 (keine Portnummer), 19200 Baud" + form);
+  EXPECT_EQ(Note("2,9600,N,8,1,x"),
+            "Argument \"2,9600,N,8,1,x\": genommen: COM2, 9600 Baud, Parity N, 8 Daten-Bits, "
+            "1 Stop-Bits; nicht gelesen: \",x\"" + form);
+  EXPECT_EQ(Note("1234,4800"), "Argument \"1234,4800\": genommen: COM123; nicht gelesen: \"4,4800\"" + form);
+  EXPECT_EQ(Note("2,9601,X,9,15"),
+            "Argument \"2,9601,X,9,15\": genommen: COM2; nicht angenommen: Baud-Rate \"9601\", "
+            "Parity \"X\", Daten-Bits \"9\", Stop-Bits \"15\"" + form);
+  EXPECT_EQ(Note("2,9600,EV,8,1"),
+            "Argument \"2,9600,EV,8,1\": genommen: COM2, 9600 Baud, Parity E; nicht gelesen: \"V,8,1\"" + form);
+  EXPECT_EQ(Note("2,1152000,N"),
+            "Argument \"2,1152000,N\": genommen: COM2, 115200 Baud; nicht gelesen: \"0,N\"" + form);
+}
+
+TEST(DescribeArgument, ControlBytesAndLongTextStaySafeOnATerminal) {
+  const std::string note = Note("\x1B[2J\"x");
+  EXPECT_EQ(note.find('\x1B'), std::string::npos) << note;
+  EXPECT_NE(note.find("\\x1B[2J\\x22x"), std::string::npos) << note;
+  const std::string long_text(5000, 'z');
+  EXPECT_LT(Note(long_text.c_str()).size(), 250u);
+}
+
 }  // namespace
 }  // namespace tapix

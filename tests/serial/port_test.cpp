@@ -86,11 +86,46 @@ TEST_F(PortTest, RefusedSettingsKeepTheirErrorAndReleaseTheDevice) {
   SetLastErrorCode(0);
   EXPECT_FALSE(Open(settings_));
   EXPECT_EQ(GetLastErrorCode(), EINVAL);
+  EXPECT_EQ(RefusedField(), LineField::DataBits);
   OpenAndReport(settings_, handle_, console_);
-  EXPECT_EQ(console_.log_, FailureLine(kPort, EINVAL));
+  // The failure line keeps its form; one more line names the field.
+  EXPECT_EQ(console_.log_, FailureLine(kPort, EINVAL) + "Vom Ger\xE4t abgelehnt: Daten-Bits 9\n");
+
+  console_.log_.clear();
   settings_.dcb.ByteSize = 8;
+  settings_.dcb.StopBits = ONE5STOPBITS;  // "1,9600,E,8,1.5"
+  OpenAndReport(settings_, handle_, console_);
+  EXPECT_FALSE(handle_);
+  EXPECT_EQ(console_.log_, FailureLine(kPort, EINVAL) +
+                               "Vom Ger\xE4t abgelehnt: Stop-Bits 1.5 (nur mit 5 Daten-Bits)\n");
+
+  // A failure that is not a refused setting names no field.
+  console_.log_.clear();
+  settings_.dcb.StopBits = ONESTOPBIT;
+  OpenAndReport(settings_, handle_, console_);  // opens: nothing stays from before
+  ASSERT_TRUE(handle_);
+  EXPECT_EQ(RefusedField(), LineField::None);
+  ClosePort(handle_);
+  console_.log_.clear();
+  settings_.port = 0;
+  OpenAndReport(settings_, handle_, console_);
+  EXPECT_EQ(console_.log_, FailureLine(0, ENOENT));
+  settings_.port = kPort;
   handle_ = Open(settings_);  // the failed opens left nothing held
   EXPECT_TRUE(handle_);
+}
+
+TEST(RefusedFieldLine, NamesEachFieldWithItsValue) {
+  DCB dcb{};
+  InitDcb(dcb, 57600, MARKPARITY, 7, TWOSTOPBITS);
+  EXPECT_EQ(RefusedFieldLine(LineField::None, dcb), "");
+  EXPECT_EQ(RefusedFieldLine(LineField::Rate, dcb), "Vom Ger\xE4t abgelehnt: Baud-Rate 57600\n");
+  EXPECT_EQ(RefusedFieldLine(LineField::Parity, dcb), "Vom Ger\xE4t abgelehnt: Parity M\n");
+  EXPECT_EQ(RefusedFieldLine(LineField::DataBits, dcb), "Vom Ger\xE4t abgelehnt: Daten-Bits 7\n");
+  EXPECT_EQ(RefusedFieldLine(LineField::StopBits, dcb), "Vom Ger\xE4t abgelehnt: Stop-Bits 2\n");
+  dcb.ByteSize = 5;
+  dcb.StopBits = ONE5STOPBITS;
+  EXPECT_EQ(RefusedFieldLine(LineField::StopBits, dcb), "Vom Ger\xE4t abgelehnt: Stop-Bits 1.5\n");
 }
 
 TEST_F(PortTest, ReselectingTheOpenPortClosesAndOpensAgain) {

@@ -155,7 +155,7 @@ TEST_F(VirtualLineTest, StandsInThePortMapUntilClosed) {
   EXPECT_EQ(GetLastErrorCode(), ENOENT);
 }
 
-TEST(VirtualLine, RegistersAtThePreferredNumberUnlessTaken) {
+TEST(VirtualLine, TakesANumberNoDeviceHasSoRealPortsKeepTheirs) {
   PortMap map;
   map.SetExplicit(5, "/dev/ttyUSB0");
   map.SetPresent({"/dev/ttyS0"});
@@ -163,12 +163,14 @@ TEST(VirtualLine, RegistersAtThePreferredNumberUnlessTaken) {
   VirtualLine a, b;
   ASSERT_TRUE(a.Create());
   ASSERT_TRUE(b.Create());
-  EXPECT_EQ(a.Register(map, 5), 1u);  // 5 is taken; a present device gives way
-  EXPECT_EQ(b.Register(map, 7), 7u);
-  EXPECT_EQ(map.DevicePath(1), a.MapPath());
-  EXPECT_EQ(map.DevicePath(2), "/dev/ttyS0");
+  EXPECT_EQ(a.Register(map, 0), 2u);  // COM1 stays the present /dev/ttyS0
+  EXPECT_EQ(b.Register(map, 3), 4u);  // 3 is the number the run keeps
+  EXPECT_EQ(map.DevicePath(1), "/dev/ttyS0");
+  EXPECT_EQ(map.DevicePath(2), a.MapPath());
+  EXPECT_EQ(map.DevicePath(5), "/dev/ttyUSB0");
   EXPECT_FALSE(map.Dirty());
   a.Close();
+  EXPECT_EQ(map.DevicePath(2), "");
   EXPECT_EQ(map.DevicePath(1), "/dev/ttyS0");
 }
 

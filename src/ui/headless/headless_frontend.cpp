@@ -12,6 +12,7 @@
 
 #include "core/console_commands.h"
 #include "core/console_input.h"
+#include "core/exit_codes.h"
 #include "core/loop.h"
 #include "core/memory_panel.h"
 #include "core/requests.h"
@@ -130,6 +131,14 @@ class HeadlessFrontEnd final : public FrontEnd {
     bool input_open = true;
 
     while (!session.quit_requested) {
+      // Without a window, a port or more input nothing can happen any more:
+      // the run ends instead of waiting for ever.
+      if (!input_open && !session.port) {
+        session.console->Log("Keine Schnittstelle offen und keine Eingabe mehr: Ende.\n");
+        session.exit_code = kExitNoPort;
+        OnCommand(session, 1);
+        break;
+      }
       pollfd fds[4];
       nfds_t count = 0;
       const int port_fd = session.port ? session.port->WaitFd() : -1;

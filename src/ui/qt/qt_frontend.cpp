@@ -12,6 +12,7 @@
 #include "core/window_commands.h"
 #include "ui/qt/app_resources.h"
 #include "ui/qt/display_check.h"
+#include "ui/qt/log_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/port_config_dialog.h"
 #include "ui/qt/port_dialog.h"
@@ -158,9 +159,18 @@ class QtFrontEnd final : public FrontEnd {
     loop.WatchPort();
     loop.WatchCommands(0);
     loop.WatchStopSignals(InstallStopSignals());
+    // The log beside the window: without a terminal it is the only place the
+    // operator sees traffic and failures.
+    LogWindow log(session.log_history);
+    QObject::connect(&log, &LogWindow::closeRequested, &window, &MainWindow::Exit);
     window.show();
+    log.PlaceBeside(window);
+    log.show();
+    window.raise();
+    window.activateWindow();
     loop.Exec();
     window.QueryTimer().stop();
+    log.hide();
     window.hide();
     session.configure_dialog = nullptr;
     ForgetWindow(session);
