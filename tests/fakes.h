@@ -39,6 +39,7 @@ class ScriptedDevice final : public SerialDevice {
   }
   void ClearErrors() override { ++clears_; }
   bool SetState(const DCB& dcb) override {
+    if (refuse_state_) return false;
     state_ = dcb;
     return true;
   }
@@ -55,6 +56,7 @@ class ScriptedDevice final : public SerialDevice {
   std::function<void(std::string_view)> on_write_;  // sees every write as it happens
   int reads_ = 0;
   int clears_ = 0;
+  bool refuse_state_ = false;  // SetState refuses every DCB
   DCB state_{};
   CommTimeouts timeouts_{};
 

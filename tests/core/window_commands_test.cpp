@@ -68,5 +68,27 @@ TEST_F(WindowCommands, ConfigurationReplacesTheWholeDcbOnlyOnOk) {
   EXPECT_EQ(session.settings.port, 1u);        // the port number is not touched
 }
 
+TEST_F(WindowCommands, OnlySettingsTheOpenPortTookAreRemembered) {
+  session.accepted = session.settings;  // as loaded at start
+  session.configure_dialog = [](std::string_view, DCB& dcb) {
+    InitDcb(dcb, 57600, ODDPARITY, 7, TWOSTOPBITS);
+    return true;
+  };
+  device->refuse_state_ = true;
+  ConfigurePort(session, 1);
+  EXPECT_EQ(session.settings.dcb.BaudRate, 57600u);  // kept for the next open
+  EXPECT_EQ(session.accepted.dcb.BaudRate, 9600u) << "a refused setting would be saved";
+  device->refuse_state_ = false;
+  ConfigurePort(session, 1);
+  EXPECT_EQ(session.accepted.dcb.BaudRate, 57600u);
+  EXPECT_EQ(session.accepted.dcb.StopBits, TWOSTOPBITS);
+
+  // Without a port nothing is taken over, whatever the settings say.
+  session.port.reset();
+  session.settings.port = 9;
+  RememberAccepted(session);
+  EXPECT_EQ(session.accepted.port, 1u);
+}
+
 }  // namespace
 }  // namespace tapix
