@@ -11,13 +11,6 @@
 namespace tapix::e2e {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string StorePath(const TempDir& config) { return config.path() + "/tapix/settings.reg"; }
 
 // A settings file as a previous run (or the operator) left it.
@@ -40,7 +33,7 @@ TEST(FirstRun, AVirtualLineThatCannotBeMadeOpensNoPortAndEndsWithTwo) {
   TempDir config;
   PtyPair device;  // the stored port: it must stay untouched
   WriteStore(config, "1", "\"COM1\"=\"" + device.path() + "\"\n");
-  const std::string before = ReadFile(StorePath(config));
+  const std::string before = StoreText(config);
   const std::string in_the_way = config.path() + "/a-file";
   std::ofstream(in_the_way) << "not a link";
 
@@ -49,7 +42,7 @@ TEST(FirstRun, AVirtualLineThatCannotBeMadeOpensNoPortAndEndsWithTwo) {
   EXPECT_TRUE(Has(tapix.Log(), "Virtuelle Leitung nicht angelegt: Fehler 17 - ")) << tapix.Log();
   EXPECT_FALSE(Has(tapix.Log(), "CreateFile")) << "a real port was opened:\n" << tapix.Log();
   EXPECT_EQ(ReadFile(in_the_way), "not a link");
-  EXPECT_EQ(ReadFile(StorePath(config)), before) << "nothing is saved";
+  EXPECT_EQ(StoreText(config), before) << "nothing is saved";
 }
 
 TEST(FirstRun, TheVirtualLineLeavesWhatALaterPlainStartOpens) {
@@ -75,7 +68,7 @@ TEST(FirstRun, TheVirtualLineLeavesWhatALaterPlainStartOpens) {
     run.Command("quit");
     EXPECT_EQ(run.Wait(), 0);
   }
-  const std::string store = ReadFile(StorePath(config));
+  const std::string store = StoreText(config);
   EXPECT_TRUE(Has(store, "\"Port\"=\"1\"")) << store;
   EXPECT_TRUE(Has(store, "\"COM1\"=\"" + device.path() + "\"")) << store;
   EXPECT_TRUE(Has(store, "usb-unplugged")) << "an unplugged adapter keeps its number\n" << store;
@@ -112,7 +105,7 @@ TEST(FirstRun, ARefusedSettingIsNamedNotSavedAndTheNextStartUsesTheLastGoodOne) 
     bad.Command("quit");
     EXPECT_EQ(bad.Wait(), 0);
   }
-  const std::string store = ReadFile(StorePath(config));
+  const std::string store = StoreText(config);
   EXPECT_TRUE(Has(store, "\"Baud\"=\"19200\"")) << store;
   EXPECT_TRUE(Has(store, "\"Parity\"=\"0\"")) << store;
   EXPECT_TRUE(Has(store, "\"StopBits\"=\"2\"")) << store;
@@ -132,7 +125,7 @@ TEST(FirstRun, AMistypedDeviceIsNotPinnedAndWithoutInputTheRunEndsWithOne) {
   EXPECT_EQ(tapix.Wait(), 1) << tapix.Log();
   EXPECT_TRUE(Has(tapix.Log(), ") failed with error 2 - ")) << tapix.Log();
   EXPECT_TRUE(Has(tapix.Log(), "keine Eingabe mehr")) << tapix.Log();
-  EXPECT_FALSE(Has(ReadFile(StorePath(config)), "typo")) << ReadFile(StorePath(config));
+  EXPECT_FALSE(Has(StoreText(config), "typo")) << StoreText(config);
 }
 
 TEST(FirstRun, ExitCodesOfTheOtherEnds) {

@@ -9,13 +9,6 @@
 namespace tapix::e2e {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 TEST(SettingsRun, ADevicePathAndItsSettingsComeBackWithoutArgument) {
   TempDir config;
   PtyPair pty;
@@ -29,7 +22,7 @@ TEST(SettingsRun, ADevicePathAndItsSettingsComeBackWithoutArgument) {
     first.Command("quit");
     ASSERT_EQ(first.Wait(), 0);
   }
-  const std::string store = ReadFile(config.path() + "/tapix/settings.reg");
+  const std::string store = StoreText(config);
   EXPECT_NE(store.find("\"Baud\"=\"19200\""), std::string::npos) << store;
   EXPECT_NE(store.find("\"Parity\"=\"0\""), std::string::npos) << store;
   EXPECT_NE(store.find("\"Autoconnect\"=\"0\""), std::string::npos) << store;

@@ -15,6 +15,8 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,6 +69,19 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// A whole file's bytes; "" when there is none.
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The settings store the program keeps under `config`; "" when there is none.
+inline std::string StoreText(const TempDir& config) {
+  return ReadFile(config.path() + "/tapix/settings.reg");
+}
 
 class TapixProcess {
  public:

@@ -25,6 +25,7 @@ namespace tapix::fault {
 using e2e::Clock;
 using e2e::PtyPair;
 using e2e::TapixProcess;
+using e2e::StoreText;
 using e2e::TempDir;
 using std::chrono::milliseconds;
 
@@ -80,14 +81,6 @@ inline double CpuOver(TapixProcess& tapix, milliseconds span) {
   const double before = tapix.CpuSeconds();
   std::this_thread::sleep_for(span);
   return tapix.CpuSeconds() - before;
-}
-
-// The settings store the program keeps under `config`; "" when there is none.
-inline std::string StoreText(const TempDir& config) {
-  std::ifstream in(config.path() + "/tapix/settings.reg", std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 // Makes the reader of the program's log go away, as when the program's

@@ -76,7 +76,7 @@ class ReadOnlyFolder {
 
 struct Store : ::testing::Test {
   std::string Folder() const { return config.path() + "/tapix"; }
-  std::string StoreText() const { return fault::StoreText(config); }
+  std::string StoreText() const { return e2e::StoreText(config); }
   std::set<std::string> Files() const {
     std::set<std::string> names;
     std::error_code ec;
