@@ -1,5 +1,7 @@
 #include "ui/qt/log_window.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QScreen>
@@ -78,18 +80,26 @@ void LogWindow::Append(std::string_view bytes) {
   if (at_end) bar->setValue(bar->maximum());
 }
 
-void LogWindow::PlaceBeside(const QWidget& main) {
-  const QRect frame = main.frameGeometry();
+void LogWindow::PlaceBeside(QWidget& main) {
+  QRect frame = main.frameGeometry();
   const QScreen* screen = main.screen();
   const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const int gap = 30;  // room for the title bar of the log window
   const int width = std::max(frame.width(), kMinimumWidth);
-  if (frame.bottom() + kLogHeight + 40 <= room.bottom()) {
-    setGeometry(frame.left(), frame.bottom() + 30, width, kLogHeight);
-  } else if (frame.right() + kMinimumWidth + 10 <= room.right()) {
-    setGeometry(frame.right() + 10, frame.top() + 30, room.right() - frame.right() - 20,
-                std::max(frame.height() - 30, kLogHeight));
+  if (frame.height() + gap + kLogHeight <= room.height()) {
+    // Below the main window, moved up as far as needed to make room.
+    const int overflow = frame.bottom() + gap + kLogHeight - room.bottom();
+    if (overflow > 0) {
+      main.move(frame.left(), std::max(room.top(), frame.top() - overflow));
+      frame = main.frameGeometry();
+    }
+    const int left = std::clamp(frame.left(), room.left(), std::max(room.left(), room.right() - width));
+    setGeometry(left, frame.bottom() + gap, std::min(width, room.width()), kLogHeight);
+  } else if (frame.right() + 10 + kMinimumWidth / 2 <= room.right()) {
+    setGeometry(frame.right() + 10, frame.top() + gap, room.right() - frame.right() - 10,
+                std::max(frame.height() - gap, kLogHeight));
   } else {
-    setGeometry(room.left(), std::max(room.top(), room.bottom() - kLogHeight - 30),
+    setGeometry(room.left(), std::max(room.top(), room.bottom() - kLogHeight - gap),
                 std::min(width, room.width()), kLogHeight);
   }
 }

@@ -27,8 +27,9 @@ class LogWindow final : public QPlainTextEdit {
   // Appends log bytes (code page 1252) at the end.
   void Append(std::string_view bytes);
 
-  // Beside `main`: below it when the screen has room, else to its right.
-  void PlaceBeside(const QWidget& main);
+  // Beside `main`: below it (moving it up when the screen needs it) when the
+  // screen is tall enough for both, else to its right.
+  void PlaceBeside(QWidget& main);
 
  signals:
   // The operator closed the log window.
