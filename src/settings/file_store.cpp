@@ -116,6 +116,7 @@ void FileStore::Load() {
     RegistryTree tree;
     if (ParseStore(bytes, tree)) {
       tree_ = std::move(tree);
+      ReportUnread();
       return;
     }
   } else if (err != EFBIG) {
@@ -146,6 +147,34 @@ void FileStore::TakeBroken(const FileIdentity& identity) {
          "Einstellungsdatei %s ist besch\xE4" "digt und bleibt unver\xE4" "ndert; keine Kopie m\xF6"
          "glich: %s\n",
          path_.c_str(), std::strerror(err));
+  }
+}
+
+void FileStore::ReportUnread() {
+  if (g_store_console == nullptr) return;
+  std::size_t shown = 0, more = 0;
+  for (const RegKeyNode& key : tree_.Keys()) {
+    for (const UnreadLine& kept : key.Unread()) {
+      if (!reported_unread_.insert(key.Path() + '\n' + kept.text).second) continue;
+      if (shown == kUnreadLinesShown) {
+        ++more;
+        continue;
+      }
+      ++shown;
+      // The first line of it, short enough for one console line.
+      std::string text = kept.text.substr(0, kept.text.find('\n'));
+      if (text.size() > 60) text = text.substr(0, 57) + "...";
+      for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
+      }
+      Logf(*g_store_console,
+           "Einstellungsdatei %s, Zeile %zu nicht lesbar, bleibt ohne Wirkung: %s\n",
+           path_.c_str(), kept.line, text.c_str());
+    }
+  }
+  if (more > 0) {
+    Logf(*g_store_console, "Einstellungsdatei %s: %zu weitere Zeilen nicht lesbar\n",
+         path_.c_str(), more);
   }
 }
 

@@ -8,7 +8,11 @@
 // reads it again first and changes only the values it sets: keys and values
 // of others (or typed in by hand) stay as they are.
 //
-// A file that cannot be parsed is copied aside once (settings.reg.broken, or
+// The file is read value by value: a line that cannot be read as a value is
+// reported once (per line and run), the value stays unset, the other values
+// count, and the line is written back as it stands until a value of its name
+// replaces it (see store_format.h). A file that cannot be parsed at all (no
+// header, a bad key line, ...) is copied aside once (settings.reg.broken, or
 // .broken.1, ... when that exists), a line on the store console says so, and
 // the store starts empty; the next save then replaces the broken file. When
 // no copy can be made, the broken file is never written over. A file that
@@ -19,6 +23,7 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +36,8 @@ namespace tapix {
 
 // Largest store file read; a bigger one is taken as broken.
 inline constexpr std::size_t kMaxStoreBytes = 1 << 20;
+// Unreadable lines reported one by one at a load; the rest are counted.
+inline constexpr std::size_t kUnreadLinesShown = 10;
 
 // $XDG_CONFIG_HOME/tapix/settings.reg when XDG_CONFIG_HOME is an absolute
 // path, else $HOME/.config/tapix/settings.reg (HOME from the password
@@ -83,6 +90,7 @@ class FileStore final : public RegistryBackend {
             RegHandle* key);
   void Load();
   void TakeBroken(const FileIdentity& identity);
+  void ReportUnread();
   long Flush();
   long KeyPath(RegHandle root, std::string_view subkey, std::string& path) const;
   // The open key's node for a value call needing the access bits in need.
@@ -96,6 +104,7 @@ class FileStore final : public RegistryBackend {
   bool dirty_ = false;
   long write_refused_ = ERROR_SUCCESS;  // why the file must not be written
   std::vector<BrokenFile> broken_;      // broken files already reported
+  std::set<std::string> reported_unread_;  // key path + '\n' + line, reported
   EnumCursor cursor_;                   // reset by every change
 };
 

@@ -20,6 +20,7 @@ const RegValue* RegKeyNode::Find(std::string_view name) const {
 
 void RegKeyNode::Set(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data) {
   std::string folded = FoldName(name);
+  DropUnread(folded);
   auto it = index_.find(folded);
   if (it != index_.end()) {
     it->second->type = type;
@@ -31,11 +32,27 @@ void RegKeyNode::Set(std::string_view name, std::uint32_t type, std::vector<std:
 }
 
 bool RegKeyNode::Erase(std::string_view name) {
-  auto it = index_.find(FoldName(name));
-  if (it == index_.end()) return false;
+  const std::string folded = FoldName(name);
+  const bool dropped = DropUnread(folded);
+  auto it = index_.find(folded);
+  if (it == index_.end()) return dropped;
   values_.erase(it->second);
   index_.erase(it);
   return true;
+}
+
+void RegKeyNode::KeepUnread(std::optional<std::string_view> name, std::string text,
+                            std::size_t line) {
+  std::optional<std::string> folded;
+  if (name) folded = FoldName(*name);
+  unread_.push_back(UnreadLine{std::move(folded), std::move(text), line});
+}
+
+bool RegKeyNode::DropUnread(const std::string& folded_name) {
+  if (unread_.empty()) return false;
+  return std::erase_if(unread_, [&](const UnreadLine& kept) {
+           return kept.folded_name == folded_name;
+         }) > 0;
 }
 
 RegKeyNode* RegistryTree::Find(std::string_view path) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,23 +32,40 @@ struct RegValue {
 // The lower-case ASCII form used to compare names.
 std::string FoldName(std::string_view name);
 
+// A line of a key's section in the store file that could not be read as a
+// value (typed wrongly by hand, say). It is kept as it stands and written
+// back, so that what the operator meant is not lost, until a value of the
+// same name is set or deleted: then the line has been replaced.
+struct UnreadLine {
+  std::optional<std::string> folded_name;  // the value name the line starts with
+  std::string text;                        // continued lines joined by '\n'
+  std::size_t line = 0;                    // where it stood in the file read (1-based)
+};
+
 class RegKeyNode {
  public:
   explicit RegKeyNode(std::string path) : path_(std::move(path)) {}
 
   const std::string& Path() const { return path_; }
   const std::list<RegValue>& Values() const { return values_; }
+  const std::vector<UnreadLine>& Unread() const { return unread_; }
 
   const RegValue* Find(std::string_view name) const;
   // Replaces the value of that name in its place (keeping the name's first
-  // spelling) or appends a new one.
+  // spelling) or appends a new one; an unread line of that name goes.
   void Set(std::string_view name, std::uint32_t type, std::vector<std::uint8_t> data);
-  // False when there is no such value.
+  // Removes the value and any unread line of that name; false when there was
+  // neither.
   bool Erase(std::string_view name);
+  // name: the value name the line starts with, when one could be read.
+  void KeepUnread(std::optional<std::string_view> name, std::string text, std::size_t line);
 
  private:
+  bool DropUnread(const std::string& folded_name);
+
   std::string path_;
   std::list<RegValue> values_;
+  std::vector<UnreadLine> unread_;
   std::unordered_map<std::string, std::list<RegValue>::iterator> index_;  // by folded name
 };
 

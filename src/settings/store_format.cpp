@@ -121,26 +121,61 @@ class Reader {
 
   bool Run(RegistryTree& tree, std::size_t* error_line) {
     for (next_ = 0; next_ < lines_.size();) {
-      const std::size_t number = next_ + 1;
+      const std::size_t first = next_;
       const std::string_view line = Trim(lines_[next_++]);
-      if (!Line(line, tree)) {
-        if (error_line != nullptr) *error_line = number;
-        return false;
+      switch (Line(line, tree)) {
+        case Read::kTaken:
+          break;
+        case Read::kUnread:
+          Keep(tree, first);
+          break;
+        case Read::kBroken:
+          if (error_line != nullptr) *error_line = first + 1;
+          return false;
       }
     }
     return true;
   }
 
  private:
-  bool Line(std::string_view line, RegistryTree& tree) {
-    if (line.find('\0') != std::string_view::npos) return false;
-    if (line.empty() || line.front() == ';') return true;
+  // What became of a line: taken, a value line of a key that could not be
+  // read (kept, the rest of the file still counts), or a fault that leaves
+  // the file's structure unknown (no header, a bad key line, a value before
+  // any key, a zero byte).
+  enum class Read { kTaken, kUnread, kBroken };
+
+  Read Line(std::string_view line, RegistryTree& tree) {
+    if (line.find('\0') != std::string_view::npos) return Read::kBroken;
+    if (line.empty() || line.front() == ';') return Read::kTaken;
     if (!header_seen_) {
       header_seen_ = line == kStoreHeader || line == kOldHeader;
-      return header_seen_;
+      return header_seen_ ? Read::kTaken : Read::kBroken;
     }
-    if (line.front() == '[') return KeyLine(line, tree);
-    return ValueLine(line, tree);
+    if (line.front() == '[') return KeyLine(line, tree) ? Read::kTaken : Read::kBroken;
+    if (!key_seen_) return Read::kBroken;
+    if (ValueLine(line, tree)) return Read::kTaken;
+    // Below a deleted key nothing is kept anyway.
+    return key_ ? Read::kUnread : Read::kTaken;
+  }
+
+  // Keeps the lines from `first` to the one read last, as they stand, with
+  // the key they belong to.
+  void Keep(RegistryTree& tree, std::size_t first) {
+    std::string text;
+    for (std::size_t i = first; i < next_; ++i) {
+      if (i > first) text.push_back('\n');
+      text.append(Trim(lines_[i]));
+    }
+    const std::string_view line = Trim(lines_[first]);
+    std::optional<std::string> name;
+    std::size_t pos = 0;
+    std::string quoted;
+    if (line.front() == '@') {
+      name.emplace();
+    } else if (ParseQuoted(line, pos, quoted)) {
+      name = std::move(quoted);
+    }
+    tree.Find(*key_)->KeepUnread(name, std::move(text), first + 1);
   }
 
   bool KeyLine(std::string_view line, RegistryTree& tree) {
@@ -160,7 +195,6 @@ class Reader {
   }
 
   bool ValueLine(std::string_view line, RegistryTree& tree) {
-    if (!key_seen_) return false;
     std::size_t pos = 0;
     std::string name;
     if (line.front() == '@') {
@@ -223,14 +257,19 @@ class Reader {
   }
 
   // A hex list may go on over further lines: a line ending in '\' is followed
-  // by the next one (its leading blanks dropped).
+  // by the next one (its leading blanks dropped). Only a line that starts
+  // with a hex digit goes on a list: before a blank line, a key line or a new
+  // value the list ends unfinished, and that line is read on its own.
   bool JoinContinued(std::string_view first, std::string& joined) {
     joined.assign(first);
     while (!joined.empty() && joined.back() == '\\') {
       joined.pop_back();
       if (next_ >= lines_.size()) return false;
-      const std::string_view more = Trim(lines_[next_++]);
-      if (more.find('\0') != std::string_view::npos) return false;
+      const std::string_view more = Trim(lines_[next_]);
+      if (more.empty() || HexDigit(more.front()) < 0 || more.find('\0') != std::string_view::npos) {
+        return false;
+      }
+      ++next_;
       joined.append(more);
     }
     return true;
@@ -330,6 +369,12 @@ std::string WriteStore(const RegistryTree& tree) {
         AppendHex(out, value.type, value.data, line_start);
       }
       out += '\n';
+    }
+    for (const UnreadLine& kept : key.Unread()) {
+      out += kept.text;
+      out += '\n';
+      // An unfinished hex list must not take the next line when read again.
+      if (kept.text.back() == '\\') out += '\n';
     }
     out += '\n';
   }

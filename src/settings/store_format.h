@@ -15,6 +15,13 @@
 // hex(n). The reader also takes "REGEDIT4", blank lines, comments starting
 // with ';', CRLF line ends, a UTF-8 byte order mark, spaces around '=',
 // deletion lines ([-key], "name"=-) and hex lists continued with '\'.
+//
+// The file is read value by value: a line of a key that cannot be read as a
+// value (a value typed wrongly, a stray word) is kept with its key as an
+// UnreadLine and written back after the key's values; the other values
+// count. Only a fault that leaves the structure unknown makes the whole text
+// no store: no header, a bad key line, a value line before any key, a zero
+// byte.
 #pragma once
 
 #include <cstddef>
@@ -29,10 +36,12 @@ inline constexpr std::string_view kStoreHeader = "Windows Registry Editor Versio
 
 // Reads a store text into tree (which should be empty). False when the text is
 // not a store; then *error_line (when given) is the 1-based line of the first
-// fault and tree holds what was read before it.
+// fault and tree holds what was read before it. Lines that could not be read
+// as values are in the keys' Unread().
 bool ParseStore(std::string_view text, RegistryTree& tree, std::size_t* error_line = nullptr);
 
-// The store text of tree. Key paths and value names must not hold a line feed.
+// The store text of tree, each key's unread lines after its values. Key
+// paths and value names must not hold a line feed.
 std::string WriteStore(const RegistryTree& tree);
 
 }  // namespace tapix

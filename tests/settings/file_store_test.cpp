@@ -69,6 +69,58 @@ TEST_F(FileStoreTest, BrokenFileIsReportedOnceCopiedAndThenReplaced) {
   EXPECT_TRUE(Leftovers().empty());
 }
 
+// One line typed wrongly costs its own value only: the good values are read
+// and survive the save, nothing is copied aside, the line is reported once.
+TEST_F(FileStoreTest, OneUnreadableLineAmongGoodOnesCostsOnlyItsValue) {
+  const std::string ports = "[" + std::string(kSettingsKey) + "\\Ports]\n";
+  WriteStore(std::string(kStoreHeader) + "\n\n[" + kSettingsKey + "]\n"
+             "\"Port\"=\"3\"\n\"Baud\"=\"19200\"\n\"Bits\"=7\n\"Parity\"=\"0\"\n"
+             "\"StopBits\"=\"2\"\n\"Autoconnect\"=\"1\"\n\n" +
+             ports + "\"COM3\"=\"/dev/ttyUSB0\"\n\"COM4\"=/dev/ttyS4\n");
+  PortSettings loaded = settings_;
+  LoadFromRegistry(loaded, kKeyName, kBasePath);
+  EXPECT_EQ(loaded.port, 3u);
+  EXPECT_EQ(loaded.dcb.BaudRate, 19200u);
+  EXPECT_EQ(loaded.dcb.ByteSize, settings_.dcb.ByteSize);  // the default stays
+  EXPECT_EQ(loaded.dcb.Parity, 0);
+  EXPECT_EQ(loaded.dcb.StopBits, 2);
+  EXPECT_EQ(loaded.Autoconnect, 1u);
+  EXPECT_EQ(console_.log_, "Einstellungsdatei " + Path() +
+                               ", Zeile 6 nicht lesbar, bleibt ohne Wirkung: \"Bits\"=7\n"
+                               "Einstellungsdatei " + Path() +
+                               ", Zeile 13 nicht lesbar, bleibt ohne Wirkung: \"COM4\"=/dev/ttyS4\n");
+
+  settings_ = loaded;
+  EXPECT_EQ(Save(), ERROR_SUCCESS);
+  EXPECT_EQ(std::count(console_.log_.begin(), console_.log_.end(), '\n'), 2) << "reported once";
+  EXPECT_FALSE(std::filesystem::exists(Path() + ".broken"));
+  // The saved "Bits" replaces the line; the other unreadable line stays.
+  EXPECT_EQ(ReadStore(), std::string(kStoreHeader) + "\n\n[" + kSettingsKey + "]\n"
+                         "\"Port\"=\"3\"\n\"Baud\"=\"19200\"\n\"Parity\"=\"0\"\n"
+                         "\"StopBits\"=\"2\"\n\"Autoconnect\"=\"1\"\n\"Bits\"=\"8\"\n\n" +
+                         ports + "\"COM3\"=\"/dev/ttyUSB0\"\n\"COM4\"=/dev/ttyS4\n\n");
+
+  // The next run reads the saved values and tells of the line that is left.
+  FileStore next_run(Path());
+  SetRegistry(&next_run);
+  console_.log_.clear();
+  PortSettings again = settings_;
+  SetDefaults(again);
+  LoadFromRegistry(again, kKeyName, kBasePath);
+  EXPECT_EQ(std::memcmp(&again, &loaded, sizeof again), 0);
+  EXPECT_NE(console_.log_.find(", Zeile 13 nicht lesbar"), std::string::npos) << console_.log_;
+}
+
+TEST_F(FileStoreTest, ManyUnreadableLinesAreCounted) {
+  std::string text = std::string(kStoreHeader) + "\n[" + kSettingsKey + "]\n\"Port\"=\"5\"\n";
+  for (std::size_t i = 0; i < kUnreadLinesShown + 3; ++i) text += "wrong " + std::to_string(i) + "\n";
+  WriteStore(text);
+  EXPECT_EQ(LoadedPort(), 5u);
+  EXPECT_EQ(std::count(console_.log_.begin(), console_.log_.end(), '\n'),
+            static_cast<long>(kUnreadLinesShown) + 1);
+  EXPECT_NE(console_.log_.find(": 3 weitere Zeilen nicht lesbar\n"), std::string::npos) << console_.log_;
+}
+
 TEST_F(FileStoreTest, EarlierCopiesAreNotOverwritten) {
   WriteFile(Path() + ".broken", "first copy");
   WriteFile(Path() + ".broken.1", "second copy");

@@ -124,18 +124,9 @@ TEST(StoreFormat, RefusesWhatIsNotAStore) {
       {std::string(kHeader) + "[SOFTWARE\\A]\n", 2},
       {std::string(kHeader) + "[HKEY_CURRENT_USER\\\\A]\n", 2},
       {std::string(kHeader) + "[HKEY_CURRENT_USER\\A\n", 2},
-      {std::string(kHeader) + key + "\"v\"=\"open\n", 3},
-      {std::string(kHeader) + key + "\"v\"=\"x\" tail\n", 3},
-      {std::string(kHeader) + key + "\"v\"=dword:123456789\n", 3},
-      {std::string(kHeader) + key + "\"v\"=dword:12g4\n", 3},
-      {std::string(kHeader) + key + "\"v\"=hex:1g\n", 3},
-      {std::string(kHeader) + key + "\"v\"=hex:123\n", 3},
-      {std::string(kHeader) + key + "\"v\"=hex:01,\n", 3},
-      {std::string(kHeader) + key + "\"v\"=hex(x):01\n", 3},
-      {std::string(kHeader) + key + "\"v\"=hex:01,\\\n", 3},
-      {std::string(kHeader) + key + "\"v\"=text\n", 3},
-      {std::string(kHeader) + key + "v=\"x\"\n", 3},
+      {std::string(kHeader) + key + "\"ok\"=\"1\"\n[HKEY_CURRENT_USER\\A\n", 4},
       {std::string(kHeader) + key + std::string("\"v\"=\"a\0b\"\n", 10), 3},
+      {std::string(kHeader) + key + std::string("\"v\"=hex:01,\\\n  0\0\n", 18), 4},
   };
   for (const auto& c : cases) {
     RegistryTree tree;
@@ -143,6 +134,88 @@ TEST(StoreFormat, RefusesWhatIsNotAStore) {
     EXPECT_FALSE(ParseStore(c.text, tree, &line)) << c.text;
     EXPECT_EQ(line, c.line) << c.text;
   }
+}
+
+// One value line that cannot be read costs that value only: the others are
+// read, and the line is kept to be written back until its value is set.
+TEST(StoreFormat, ReadsValueByValueAndKeepsWhatItCannotRead) {
+  const std::string key = "[HKEY_CURRENT_USER\\A]\n";
+  const std::string bad_lines[] = {
+      "\"v\"=7",
+      "\"v\"=\"open",
+      "\"v\"=\"x\" tail",
+      "\"v\"=dword:123456789",
+      "\"v\"=dword:12g4",
+      "\"v\"=hex:1g",
+      "\"v\"=hex:123",
+      "\"v\"=hex:01,",
+      "\"v\"=hex(x):01",
+      "\"v\"=text",
+      "\"v\"",
+      "v=\"x\"",
+      "garbage",
+      "@=garbage",
+  };
+  for (const std::string& bad : bad_lines) {
+    const std::string text = std::string(kHeader) + key + "\"a\"=\"1\"\n" + bad + "\n\"b\"=\"2\"\n";
+    const RegistryTree tree = Parse(text);
+    const RegKeyNode& node = *tree.Find("HKEY_CURRENT_USER\\A");
+    EXPECT_EQ(node.Find("a")->data, Sz("1")) << bad;
+    EXPECT_EQ(node.Find("b")->data, Sz("2")) << bad;
+    EXPECT_EQ(node.Find("v"), nullptr) << bad;
+    ASSERT_EQ(node.Unread().size(), 1u) << bad;
+    EXPECT_EQ(node.Unread()[0].text, bad);
+    EXPECT_EQ(node.Unread()[0].line, 4u);
+    // Written back after the values, and read the same way again.
+    const std::string written = WriteStore(tree);
+    EXPECT_NE(written.find("\"b\"=\"2\"\n" + bad + "\n"), std::string::npos) << written;
+    EXPECT_EQ(WriteStore(Parse(written)), written);
+  }
+
+  // Setting or deleting the value replaces the line; other names do not.
+  RegistryTree tree = Parse(std::string(kHeader) + key + "\"Bits\"=7\n\"Port\"=\"3\"\n");
+  RegKeyNode& node = *tree.Find("HKEY_CURRENT_USER\\A");
+  node.Set("Port", REG_SZ, Sz("4"));
+  EXPECT_EQ(node.Unread().size(), 1u);
+  node.Set("Bits", REG_SZ, Sz("8"));
+  EXPECT_TRUE(node.Unread().empty());
+  EXPECT_EQ(WriteStore(tree), std::string(kHeader) + "\n" + key + "\"Port\"=\"4\"\n\"Bits\"=\"8\"\n\n");
+  RegistryTree again = Parse(std::string(kHeader) + key + "\"x\"=oops\n");
+  EXPECT_TRUE(again.Find("HKEY_CURRENT_USER\\A")->Erase("X"));
+  EXPECT_TRUE(again.Find("HKEY_CURRENT_USER\\A")->Unread().empty());
+
+  // A later good line of the same name wins, as a later line always does.
+  EXPECT_TRUE(Parse(std::string(kHeader) + key + "\"v\"=7\n\"v\"=\"8\"\n")
+                  .Find("HKEY_CURRENT_USER\\A")->Unread().empty());
+  // Below a deleted key nothing is kept.
+  EXPECT_TRUE(Parse(std::string(kHeader) + "[-HKEY_CURRENT_USER\\A]\n\"v\"=7\n").Empty());
+}
+
+// A hex list continued into a new value, a key or the end stops unfinished:
+// that value is unread, and what follows is read on its own.
+TEST(StoreFormat, AnUnfinishedHexListTakesNoOtherLine) {
+  const RegistryTree tree = Parse(std::string(kHeader) +
+                                  "[HKEY_CURRENT_USER\\A]\n"
+                                  "\"h\"=hex:01,\\\n"
+                                  "\"a\"=\"1\"\n"
+                                  "\"j\"=hex:01,\\\n"
+                                  "  0g\n"
+                                  "[HKEY_CURRENT_USER\\B]\n"
+                                  "\"k\"=hex:02,\\\n"
+                                  "\n"
+                                  "03\n");
+  const RegKeyNode& a = *tree.Find("HKEY_CURRENT_USER\\A");
+  EXPECT_EQ(a.Find("a")->data, Sz("1"));
+  ASSERT_EQ(a.Unread().size(), 2u);
+  EXPECT_EQ(a.Unread()[0].text, "\"h\"=hex:01,\\");
+  EXPECT_EQ(a.Unread()[1].text, "\"j\"=hex:01,\\\n0g");
+  EXPECT_EQ(tree.Find("HKEY_CURRENT_USER\\B")->Unread().size(), 2u);
+  // Written back, the two lines of B stay apart: no value "k" appears.
+  const std::string written = WriteStore(tree);
+  const RegistryTree back = Parse(written);
+  EXPECT_EQ(back.Find("HKEY_CURRENT_USER\\B")->Find("k"), nullptr) << written;
+  EXPECT_EQ(back.Find("HKEY_CURRENT_USER\\B")->Unread().size(), 2u) << written;
+  EXPECT_EQ(WriteStore(back), written);
 }
 
 TEST(StoreFormat, RandomBytesAreNoStore) {
