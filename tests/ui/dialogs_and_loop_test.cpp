@@ -7,6 +7,8 @@
 #include <csignal>
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QAbstractItemView>
 #include <QDialog>
 #include <QTimer>
 #include <QPushButton>
@@ -63,6 +65,26 @@ TEST_F(PortDialogTest, TheChosenEntryCountsOnlyOnOk) {
   EXPECT_EQ(session.settings.port, 0u);
   dialog.ok_button()->click();
   EXPECT_EQ(session.settings.port, 12u);
+}
+
+TEST_F(PortDialogTest, EnterOnATypedPortIsOkAndAPickInTheListOnlySelects) {
+  PortDialog dialog(session);
+  session.port_list.Fill(1, {1, 3, 12});
+  dialog.show();
+  PortCombo* combo = dialog.combo();
+  combo->showPopup();
+  combo->view()->setCurrentIndex(combo->view()->model()->index(3, 0));
+  QTest::keyClick(combo->view(), Qt::Key_Return);
+  EXPECT_EQ(combo->currentIndex(), 3);
+  EXPECT_TRUE(dialog.isVisible());
+  combo->lineEdit()->setText(QStringLiteral("COM7"));  // not in the list
+  QTest::keyClick(combo, Qt::Key_Return);
+  EXPECT_TRUE(dialog.isVisible());
+  combo->lineEdit()->setText(QStringLiteral("com3"));
+  QTest::keyClick(combo, Qt::Key_Return);
+  EXPECT_EQ(dialog.result(), PortDialog::kOk);
+  EXPECT_EQ(session.settings.port, 3u);
+  EXPECT_EQ(console.log_, "");
 }
 
 TEST_F(PortDialogTest, CancelEscapeAndCloseEndWithTwoAndChangeNothing) {

@@ -6,12 +6,14 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 
 #include "core/control_ids.h"
 #include "core/receiver.h"
 #include "core/requests.h"
 #include "ui/qt/main_window_table.h"
+#include "ui/qt/port_combo.h"
 #include "window_fixture.h"
 
 namespace tapix {
@@ -329,6 +331,55 @@ TEST_F(WindowTest, ChoosingAPortReopensItTheSameOneAndTheEmptyEntryToo) {
   EXPECT_EQ(session.settings.port, 0u);
   EXPECT_NE(console.log_.find("CreateFile (COM0) failed"), std::string::npos);
   EXPECT_EQ(session.port, nullptr);
+}
+
+// The box is editable: typing, stepping with the arrow keys and leaving it
+// open nothing; Enter on a text that names a port in the list reselects.
+TEST_F(WindowTest, TypingInThePortBoxOpensNothingUntilAChoiceIsConfirmed) {
+  session.port_list.Fill(1, {1, 3, 12});
+  auto* combo = qobject_cast<PortCombo*>(window->Control(ctl::PortCombo));
+  ASSERT_TRUE(combo->isEditable());
+  ShowActive();
+  combo->setFocus();
+  auto unchanged = [&](const char* what) {
+    EXPECT_EQ(console.log_, "") << what;
+    EXPECT_EQ(session.settings.port, 1u) << what;
+    EXPECT_EQ(combo->currentIndex(), 1) << what;
+  };
+
+  combo->lineEdit()->selectAll();
+  QTest::keyClicks(combo, QStringLiteral("com3"));
+  unchanged("typing");
+  EXPECT_EQ(combo->currentText(), QStringLiteral("com3"));
+  QTest::keyClick(combo, Qt::Key_Down);
+  EXPECT_EQ(combo->currentText(), QStringLiteral("COM12"));
+  QTest::keyClick(combo, Qt::Key_Up);
+  QTest::keyClick(combo, Qt::Key_Up);
+  EXPECT_EQ(combo->currentText(), QStringLiteral("COM1"));
+  unchanged("arrow keys");
+  QTest::keyClicks(combo, QStringLiteral("COM3"));
+  Field(ctl::FieldAWaiter)->setFocus();  // leaving the box ends the edit
+  unchanged("leaving the box");
+  EXPECT_EQ(combo->currentText(), QStringLiteral("COM1"));
+
+  combo->setFocus();
+  for (const char* names_nothing : {"COM99", "", "x"}) {
+    combo->lineEdit()->setText(QString::fromUtf8(names_nothing));
+    QTest::keyClick(combo, Qt::Key_Return);
+    unchanged(names_nothing);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("COM1")) << names_nothing;
+  }
+  EXPECT_TRUE(window->isVisible()) << "Enter in the box is no \"Beenden\"";
+
+  combo->lineEdit()->setText(QStringLiteral(" 3 "));
+  QTest::keyClick(combo, Qt::Key_Return);
+  EXPECT_EQ(session.settings.port, 3u);
+  EXPECT_EQ(combo->currentIndex(), 2);
+  EXPECT_EQ(combo->currentText(), QStringLiteral("COM3"));
+  EXPECT_NE(console.log_.find("CreateFile (COM3)"), std::string::npos) << console.log_;
+  console.log_.clear();
+  QTest::keyClick(combo, Qt::Key_Enter);  // the same port again: reopened
+  EXPECT_NE(console.log_.find("CreateFile (COM3)"), std::string::npos) << console.log_;
 }
 
 TEST_F(WindowTest, TheMouseWheelDoesNotChangeThePort) {

@@ -155,8 +155,9 @@ QWidget* MainWindow::MakeControl(const ControlSpec& spec) {
       // The template's height is that of the open list; the closed box keeps
       // its natural height.
       combo_->setGeometry(place.x(), place.y(), place.width(), combo_->sizeHint().height());
-      // Every completed choice counts, the same entry and the empty one too.
-      connect(combo_, &QComboBox::activated, this, [this](int) { Act(ctl::PortCombo); });
+      // Every confirmed choice counts, the same entry and the empty one too;
+      // typing in the box or stepping through it with the keys does not.
+      connect(combo_, &PortCombo::chosen, this, [this](int) { Act(ctl::PortCombo); });
       return combo_;
     }
   }

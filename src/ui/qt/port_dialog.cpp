@@ -46,6 +46,9 @@ PortDialog::PortDialog(Session& session, QWidget* parent)
   const QRect place = units_.ToPixels(90, 7, 60, 72);
   combo_->setGeometry(place.x(), place.y(), place.width(), combo_->sizeHint().height());
   SetControlId(combo_, ctl::PortCombo);
+  // Enter on a port typed or stepped to in the box is the dialog's OK; a pick
+  // in the open list only selects.
+  connect(combo_, &PortCombo::entered, this, &PortDialog::accept);
 
   auto* label = new QLabel(QStringLiteral("COM-Port Auswählen:"), this);
   label->setTextFormat(Qt::PlainText);
