@@ -1,6 +1,7 @@
-// The window on a real X server: a click on a HOST button puts its request on
-// the line. Needs Xvfb and xdotool (scripts/setup --all); skipped without them,
-// unless TAPIX_REQUIRE_ALL=1 (as in CI), where a missing tool is a failure.
+// The window build as a whole program. On a real X server a click on a HOST
+// button puts its request on the line: that needs Xvfb and xdotool
+// (scripts/setup --all) and is skipped without them, unless
+// TAPIX_REQUIRE_ALL=1 (as in CI), where a missing tool is a failure.
 // TAPIX_XVFB_DISPLAY gives the first display number tried (default 140).
 #include <gtest/gtest.h>
 
@@ -114,6 +115,24 @@ TEST(Window, AClickOnAButtonPutsItsRequestOnTheLine) {
 
   tapix.Command("quit");
   EXPECT_EQ(tapix.Wait(), 0);
+}
+
+// Qt's own options (-platform, -reverse, -qwindowtitle, ...) after the first
+// argument are further arguments like any other: noted and ignored.
+TEST(Window, QtOptionsAmongFurtherArgumentsChangeNothing) {
+  TempDir config;
+  PtyPair pty;
+  TapixProcess tapix({pty.path() + ",9600,N,8,1", "-platform", "xyz", "-reverse"}, config.path(),
+                     {{"QT_QPA_PLATFORM", "offscreen"}});
+  ASSERT_NE(tapix.WaitFor(") succeeded\n"), std::string::npos) << tapix.Log();
+  const std::string log = tapix.Log();
+  EXPECT_LT(log.find("'Ventrix' Test und Simulation\n"), log.find("CreateFile")) << log;
+  EXPECT_NE(log.find("Argument \"-platform\" ignoriert"), std::string::npos) << log;
+  EXPECT_NE(log.find("Argument \"xyz\" ignoriert"), std::string::npos) << log;
+  pty.Send("A005");
+  EXPECT_EQ(pty.Receive(1), "R");
+  tapix.Command("quit");
+  EXPECT_EQ(tapix.Wait(), 0) << tapix.Log();
 }
 
 }  // namespace

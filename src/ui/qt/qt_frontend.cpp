@@ -128,8 +128,12 @@ namespace {
 
 class QtFrontEnd final : public FrontEnd {
  public:
-  QtFrontEnd(int& argc, char** argv) {
-    if (!QApplication::instance()) app_ = std::make_unique<QApplication>(argc, argv);
+  QtFrontEnd(int argc, char** argv) {
+    // Qt takes options of its own from the arguments it is given (-platform,
+    // -reverse, -qwindowtitle, ...). The program ignores further arguments,
+    // so Qt gets the program name alone; it keeps a reference to both.
+    if (argc > 0 && argv[0] != nullptr) qt_argv_[0] = argv[0];
+    if (!QApplication::instance()) app_ = std::make_unique<QApplication>(qt_argc_, qt_argv_);
     QApplication::setWindowIcon(ProgramIcon());
   }
 
@@ -177,6 +181,9 @@ class QtFrontEnd final : public FrontEnd {
   }
 
  private:
+  char program_[6] = "tapix";
+  int qt_argc_ = 1;
+  char* qt_argv_[2] = {program_, nullptr};
   std::unique_ptr<QApplication> app_;
 };
 
