@@ -371,8 +371,17 @@ std::string WriteStore(const RegistryTree& tree) {
       out += '\n';
     }
     for (const UnreadLine& kept : key.Unread()) {
-      out += kept.text;
-      out += '\n';
+      std::string_view rest = kept.text;
+      for (;;) {
+        const std::size_t end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        out += line;
+        // The reader takes one CR before the line feed as part of a CRLF.
+        if (!line.empty() && line.back() == '\r') out += '\r';
+        out += '\n';
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+      }
       // An unfinished hex list must not take the next line when read again.
       if (kept.text.back() == '\\') out += '\n';
     }

@@ -172,6 +172,14 @@ TEST(StoreFormat, ReadsValueByValueAndKeepsWhatItCannotRead) {
     EXPECT_EQ(WriteStore(Parse(written)), written);
   }
 
+  // A CR of its own before the CRLF belongs to the line and stays with it:
+  // written back, the line is still unread, not a value.
+  const RegistryTree with_cr = Parse(std::string(kHeader) + key + "\"v\"=\"x\"\r\r\n");
+  ASSERT_EQ(with_cr.Find("HKEY_CURRENT_USER\\A")->Unread().size(), 1u);
+  const std::string written = WriteStore(with_cr);
+  EXPECT_EQ(Parse(written).Find("HKEY_CURRENT_USER\\A")->Find("v"), nullptr);
+  EXPECT_EQ(WriteStore(Parse(written)), written);
+
   // Setting or deleting the value replaces the line; other names do not.
   RegistryTree tree = Parse(std::string(kHeader) + key + "\"Bits\"=7\n\"Port\"=\"3\"\n");
   RegKeyNode& node = *tree.Find("HKEY_CURRENT_USER\\A");
