@@ -8,8 +8,9 @@ namespace tapix {
 namespace {
 
 void Acknowledge(Session& session, char answer) {
-  // The count written is not looked at: the log line is the whole trace.
-  if (session.port) session.port->Write(&answer, 1);
+  // The count written is not looked at: the log line is the console's trace.
+  session.console->Mark(LogClock::now());
+  if (session.port && session.port->Write(&answer, 1) == 1) session.console->Sent({&answer, 1}, {});
   const char line[2] = {answer, '\n'};
   session.console->Log(std::string_view(line, 2));
 }

@@ -1,0 +1,12 @@
+// The wait of the line tap without a window: both ports, the console commands
+// (which set the option flags the decoders read) and the stop signals.
+#pragma once
+
+#include "core/session.h"
+
+namespace tapix {
+
+// Runs until a stop signal or "quit"; session.tap must be set.
+void RunTapLoop(Session& session);
+
+}  // namespace tapix
