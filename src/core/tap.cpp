@@ -43,4 +43,12 @@ std::optional<std::chrono::steady_clock::time_point> Tap::Deadline() const {
   return first;
 }
 
+int Tap::WaitMillis(std::chrono::steady_clock::time_point now) const {
+  const auto deadline = Deadline();
+  if (!deadline) return -1;
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now);
+  // Expire cuts a message only once its deadline has passed.
+  return left.count() < 0 ? 0 : static_cast<int>(left.count()) + 1;
+}
+
 }  // namespace tapix

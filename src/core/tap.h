@@ -32,6 +32,11 @@ class Tap {
   // The next moment Expire has something to do; none while no message is open.
   std::optional<std::chrono::steady_clock::time_point> Deadline() const;
 
+  // Milliseconds from `now` until Expire has something to do, for a wait:
+  // rounded up and one past the deadline, 0 when it has passed, -1 while no
+  // message is open.
+  int WaitMillis(std::chrono::steady_clock::time_point now) const;
+
   SerialDevice& Device(Side side) { return *devices_[side]; }
   bool Forwarding() const { return forward_; }
 

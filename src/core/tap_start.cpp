@@ -1,5 +1,6 @@
 #include "core/tap_start.h"
 
+#include "core/loop.h"
 #include "serial/port.h"
 #include "serial/port_map.h"
 
@@ -42,6 +43,15 @@ std::unique_ptr<Tap> StartTap(Session& session, const std::string& second, bool 
        session.settings.port, other_settings.port);
   return std::make_unique<Tap>(std::move(session.port), std::move(other), forward, console,
                                session.options);
+}
+
+bool ServeTapSide(Session& session, Tap::Side side) {
+  Tap& tap = *session.tap;
+  tap.Pump(side, ByteTime::Now());
+  tap.Expire(std::chrono::steady_clock::now());
+  if (!tap.Device(side).HungUp()) return true;
+  LogHangup(*session.console, session.tap_ports[side]);
+  return false;
 }
 
 }  // namespace tapix

@@ -19,4 +19,9 @@ std::uint32_t TapPortNumber(const std::string& second);
 // port is not open.
 std::unique_ptr<Tap> StartTap(Session& session, const std::string& second, bool forward);
 
+// Forwards and decodes what waits on `side`, then logs the messages a pause
+// has cut. False once the side has hung up (said on the console): the caller
+// stops watching it.
+bool ServeTapSide(Session& session, Tap::Side side);
+
 }  // namespace tapix

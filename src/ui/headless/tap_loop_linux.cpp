@@ -8,24 +8,12 @@
 
 #include "core/console_commands.h"
 #include "core/console_input.h"
-#include "core/loop.h"
 #include "core/signals.h"
-#include "core/tap.h"
+#include "core/tap_start.h"
 #include "core/window_commands.h"
 #include "ui/headless/tap_loop.h"
 
 namespace tapix {
-namespace {
-
-int MillisUntil(const std::optional<std::chrono::steady_clock::time_point>& deadline) {
-  if (!deadline) return -1;
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-      *deadline - std::chrono::steady_clock::now());
-  // One past the deadline: Expire cuts only once it has passed.
-  return left.count() < 0 ? 0 : static_cast<int>(left.count()) + 1;
-}
-
-}  // namespace
 
 void RunTapLoop(Session& session) {
   Tap& tap = *session.tap;
@@ -41,7 +29,7 @@ void RunTapLoop(Session& session) {
         {side_open[0] ? tap.Device(Tap::Register).WaitFd() : -1, POLLIN, 0},
         {side_open[1] ? tap.Device(Tap::Dispenser).WaitFd() : -1, POLLIN, 0},
     };
-    const int ready = ::poll(fds, 4, MillisUntil(tap.Deadline()));
+    const int ready = ::poll(fds, 4, tap.WaitMillis(std::chrono::steady_clock::now()));
     if (ready < 0) {
       if (errno == EINTR) continue;
       break;
@@ -51,13 +39,7 @@ void RunTapLoop(Session& session) {
       break;
     }
     for (int side = 0; side < 2; ++side) {
-      if (!fds[2 + side].revents) continue;
-      const auto which = static_cast<Tap::Side>(side);
-      tap.Pump(which, ByteTime::Now());
-      if (tap.Device(which).HungUp()) {
-        side_open[side] = false;
-        LogHangup(*session.console, session.tap_ports[side]);
-      }
+      if (fds[2 + side].revents) side_open[side] = ServeTapSide(session, static_cast<Tap::Side>(side));
     }
     tap.Expire(std::chrono::steady_clock::now());
     if (fds[1].revents) {
