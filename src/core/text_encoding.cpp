@@ -24,15 +24,16 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
+// The Unicode character of a code page 1252 byte; 0 where it has none.
+char32_t FromCodePage1252(unsigned char byte) {
+  if (byte >= 0x80 && byte <= 0x9F) return kHigh[byte - 0x80];
+  return byte;  // ASCII and Latin-1 agree with the code page here
+}
+
 }  // namespace
 
 TextMode ChooseTextMode(bool raw) {
   return !raw && LocaleIsUtf8() ? TextMode::Utf8 : TextMode::Raw;
-}
-
-char32_t FromCodePage1252(unsigned char byte) {
-  if (byte >= 0x80 && byte <= 0x9F) return kHigh[byte - 0x80];
-  return byte;  // ASCII and Latin-1 agree with the code page here
 }
 
 std::string ToUtf8(std::string_view bytes) {

@@ -21,14 +21,11 @@ TextMode ChooseTextMode(bool raw);
 // LC_CTYPE, LANG). One file per platform.
 bool LocaleIsUtf8();
 
-// The Unicode character of a code page 1252 byte; 0 for the five bytes the
-// code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D).
-char32_t FromCodePage1252(unsigned char byte);
-
 // Code page 1252 bytes as UTF-8, losslessly: line feed and tab stay, other
 // control bytes become their Unicode control pictures (ESC is U+241B, DEL
-// U+2421), and the undefined bytes show as "<81>". A terminal never receives
-// a control byte from the line.
+// U+2421), and the five bytes the code page leaves undefined (0x81, 0x8D,
+// 0x8F, 0x90, 0x9D) show as "<81>". A terminal never receives a control byte
+// from the line.
 std::string ToUtf8(std::string_view bytes);
 
 // `text` as `mode` writes it.
