@@ -6,7 +6,12 @@
 
 namespace tapix {
 
-// Runs until a stop signal or "quit"; session.tap must be set.
+// Runs until a stop signal, "quit" or both ports hung up; session.tap must
+// be set.
 void RunTapLoop(Session& session);
+
+// False where the platform has no wait for the tap yet: the start refuses
+// --tap instead of running without it.
+bool TapLoopAvailable();
 
 }  // namespace tapix

@@ -8,6 +8,7 @@
 
 #include "core/console_commands.h"
 #include "core/console_input.h"
+#include "core/exit_codes.h"
 #include "core/signals.h"
 #include "core/tap_start.h"
 #include "core/window_commands.h"
@@ -23,6 +24,13 @@ void RunTapLoop(Session& session) {
   bool side_open[2] = {true, true};
 
   while (!session.quit_requested) {
+    if (!side_open[0] && !side_open[1]) {
+      // Both devices are gone and the tap cannot open them again.
+      session.console->Log("Beide Schnittstellen unterbrochen: Ende.\n");
+      session.exit_code = kExitNoPort;
+      OnCommand(session, 1);
+      break;
+    }
     pollfd fds[4] = {
         {stop_fd, POLLIN, 0},
         {input_open ? 0 : -1, POLLIN, 0},
@@ -49,5 +57,7 @@ void RunTapLoop(Session& session) {
     }
   }
 }
+
+bool TapLoopAvailable() { return true; }
 
 }  // namespace tapix
