@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace tapix {
 
@@ -14,7 +15,14 @@ std::unique_ptr<LogFileConsole> LogFileConsole::Open(Console& inner, const std::
     if (error) *error = "Fehler " + std::to_string(code) + " - " + std::strerror(code);
     return nullptr;
   }
-  return std::unique_ptr<LogFileConsole>(new LogFileConsole(inner, file, path));
+  std::unique_ptr<LogFileConsole> log(new LogFileConsole(inner, file, path));
+  const std::time_t now = std::time(nullptr);
+  char line[64];
+  if (const std::tm* local = std::localtime(&now)) {
+    std::strftime(line, sizeof line, "---- Tapix, Protokoll vom %d.%m.%Y %H:%M:%S ----\n", local);
+    log->Write(line);
+  }
+  return log;
 }
 
 LogFileConsole::LogFileConsole(Console& inner, std::FILE* file, std::string path)

@@ -15,8 +15,9 @@ inline constexpr const char* kSentMarker = "gesendet: ";
 
 class LogFileConsole final : public Console {
  public:
-  // Appends to `path`, creating it when missing. Null when it cannot be
-  // opened, with `error` saying why ("Fehler 13 - Permission denied").
+  // Appends to `path`, creating it when missing, and begins with a line that
+  // dates the run (the time stamps of the lines have no date). Null when it
+  // cannot be opened, with `error` saying why ("Fehler 13 - Permission denied").
   static std::unique_ptr<LogFileConsole> Open(Console& inner, const std::string& path,
                                               std::string* error);
   ~LogFileConsole() override;

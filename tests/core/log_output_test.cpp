@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -100,11 +101,15 @@ struct LogFileTest : Utc {
     path = dir + "/line.log";
   }
   ~LogFileTest() override { std::filesystem::remove_all(dir); }
+  // The file after the line that dates the run (checked once below).
   std::string File() const {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    return text.str();
+    std::string all = text.str();
+    const std::size_t start = all.find("---- Tapix, Protokoll vom ");
+    if (start == std::string::npos) return all;
+    return all.erase(start, all.find('\n', start) + 1 - start);
   }
   std::string dir, path;
 };
@@ -115,6 +120,14 @@ TEST_F(LogFileTest, AppendsLinesAsTheyEndAndEveryWriteAsASentLine) {
   std::string error;
   auto file = LogFileConsole::Open(inner, path, &error);
   ASSERT_TRUE(file) << error;
+  std::ifstream dated(path);
+  std::string first, second;
+  std::getline(dated, first);
+  std::getline(dated, second);
+  EXPECT_EQ(first, "alt");
+  EXPECT_TRUE(std::regex_match(
+      second, std::regex(R"(---- Tapix, Protokoll vom \d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d ----)")))
+      << second;
   file->Log("A005");
   EXPECT_EQ(File(), "alt\n");  // a line is written once it ends …
   file->Log("\nR\n");

@@ -52,11 +52,13 @@ TEST(LogFile, HoldsBothDirectionsInOrderWithIncreasingStamps) {
 
   const std::vector<std::string> lines = Lines(ReadFile(file));
   ASSERT_FALSE(lines.empty());
+  ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[0], "vorher");  // appended, not replaced
+  EXPECT_EQ(lines[1].rfind("---- Tapix, Protokoll vom ", 0), 0u) << lines[1];
   // The traffic, stamps stripped, in the order it happened on the line.
   std::vector<std::string> traffic;
   long last = -1;
-  for (std::size_t i = 1; i < lines.size(); ++i) {
+  for (std::size_t i = 2; i < lines.size(); ++i) {
     const long at = StampMillis(lines[i]);
     ASSERT_GE(at, 0) << "line without a stamp: " << lines[i];
     EXPECT_GE(at, last) << lines[i];
