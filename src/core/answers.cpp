@@ -8,7 +8,8 @@ namespace tapix {
 namespace {
 
 void Acknowledge(Session& session, char answer) {
-  // The count written is not looked at: the log line is the console's trace.
+  // The answer's line stands whether or not the byte went out (the console's
+  // trace); the trace of the line itself records only what was written.
   session.console->Mark(LogClock::now());
   if (session.port && session.port->Write(&answer, 1) == 1) session.console->Sent({&answer, 1}, {});
   const char line[2] = {answer, '\n'};

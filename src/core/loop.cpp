@@ -43,10 +43,6 @@ bool CheckHangup(Session& session) {
   return true;
 }
 
-}  // namespace tapix
-
-namespace tapix {
-
 void LogHangup(Console& console, std::uint32_t port) {
   Logf(console, "COM%u: Verbindung unterbrochen (Ger\xE4t entfernt oder Gegenstelle beendet)\n", port);
 }
