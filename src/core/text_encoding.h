@@ -25,8 +25,9 @@ bool LocaleIsUtf8();
 // control bytes become their Unicode control pictures (ESC is U+241B, DEL
 // U+2421), and the five bytes the code page leaves undefined (0x81, 0x8D,
 // 0x8F, 0x90, 0x9D) show as "<81>". A terminal never receives a control byte
-// from the line.
-std::string ToUtf8(std::string_view bytes);
+// from the line. Without `line_ends` (bytes that are data only, such as
+// the bytes of a write) line feed and tab become pictures too.
+std::string ToUtf8(std::string_view bytes, bool line_ends = true);
 
 // `text` as `mode` writes it.
 std::string ForOutput(std::string_view text, TextMode mode);

@@ -156,11 +156,11 @@ TEST_F(LogFileTest, TheChainStampsAndEncodesTheFileAsTheTerminal) {
   auto chain = LogChain::Make(path, true, TextMode::Utf8, &error);
   ASSERT_TRUE(chain) << error;
   chain->Top().Mark(kT0);
-  chain->Top().Sent("A005\x1B", "");
+  chain->Top().Sent("A005\x1B\n", "");  // a written line feed stays inside its line
   chain->Top().Mark(kT0 + milliseconds(7));
   chain->Top().Log("f Storno ung\xFCltig\n");
   EXPECT_EQ(File(),
-            "[01:02:03.045] gesendet: A005\xE2\x90\x9B\n"
+            "[01:02:03.045] gesendet: A005\xE2\x90\x9B\xE2\x90\x8A\n"
             "[01:02:03.052] f Storno ung\xC3\xBCltig\n");
   // The window's history keeps the program's own bytes, stamped.
   EXPECT_EQ(chain->History().Text(), "[01:02:03.052] f Storno ung\xFCltig\n");
