@@ -131,10 +131,15 @@ TEST(Encoding, Utf8ShowsControlBytesAsPicturesAndRawKeepsTheBytes) {
 
 // Tapix between the cash register (first pty pair) and the dispenser (second).
 struct Tap : ::testing::Test {
-  std::unique_ptr<TapixProcess> Start(bool listen_only) {
-    std::vector<std::string> args = {"--no-window", kasse.path() + ",9600,N,8,1",
+  std::unique_ptr<TapixProcess> Start(bool listen_only, bool window = false) {
+    std::vector<std::string> args = {kasse.path() + ",9600,N,8,1",
                                      (listen_only ? "--tap-listen=" : "--tap=") + isb.path()};
-    auto tapix = std::make_unique<TapixProcess>(args, config.path());
+    if (!window) args.push_back("--no-window");
+    // The window on Qt's offscreen platform: its boxes, worked through the
+    // console commands, set the flags the decoders read.
+    auto tapix = std::make_unique<TapixProcess>(
+        args, config.path(),
+        std::vector<std::pair<std::string, std::string>>{{"QT_QPA_PLATFORM", "offscreen"}});
     EXPECT_NE(tapix->WaitFor(", Schankanlage an COM"), std::string::npos) << tapix->Log();
     return tapix;
   }
@@ -184,6 +189,22 @@ TEST_F(Tap, ForwardsEveryByteBothWaysAndLogsEachDirection) {
   EXPECT_EQ(isb.Drain(milliseconds(300)), "");
   EXPECT_EQ(kasse.Drain(milliseconds(0)), "");
   tapix->Command("quit");
+  EXPECT_EQ(tapix->Wait(), 0);
+}
+
+TEST_F(Tap, WithTheWindowTheBoxesSetHowMessagesAreRead) {
+  auto tapix = Start(false, true);
+  tapix->Command("Checksum on");
+  tapix->Command("CreditQuantity on");
+  std::this_thread::sleep_for(milliseconds(200));
+  kasse.Send("K00050123x");
+  EXPECT_EQ(isb.Receive(10), "K00050123x");
+  isb.Send("R");
+  EXPECT_EQ(kasse.Receive(1), "R");
+  EXPECT_NE(tapix->WaitFor("Kasse > ISB: K00050123x Fehler Chksumme (N)\nISB > Kasse: R\n"),
+            std::string::npos)
+      << tapix->Log();
+  ::kill(tapix->pid(), SIGTERM);
   EXPECT_EQ(tapix->Wait(), 0);
 }
 
