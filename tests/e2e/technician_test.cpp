@@ -143,6 +143,12 @@ struct Tap : ::testing::Test {
     EXPECT_NE(tapix->WaitFor(", Schankanlage an COM"), std::string::npos) << tapix->Log();
     return tapix;
   }
+  // `bytes` written on one side come out on the other, unchanged.
+  static void Passes(const PtyPair& from, const PtyPair& to, const std::string& bytes) {
+    from.Send(bytes);
+    EXPECT_EQ(to.Receive(bytes.size()), bytes);
+  }
+
   TempDir config;
   PtyPair kasse;
   PtyPair isb;
@@ -150,10 +156,8 @@ struct Tap : ::testing::Test {
 
 TEST_F(Tap, ForwardsEveryByteBothWaysAndLogsEachDirection) {
   auto tapix = Start(false);
-  kasse.Send("A005");
-  EXPECT_EQ(isb.Receive(4), "A005");
-  isb.Send("R");
-  EXPECT_EQ(kasse.Receive(1), "R");
+  Passes(kasse, isb, "A005");
+  Passes(isb, kasse, "R");
   std::size_t at = tapix->WaitFor("Kasse > ISB: A005\nISB > Kasse: R\n");
   EXPECT_NE(at, std::string::npos) << tapix->Log();
 
@@ -168,10 +172,8 @@ TEST_F(Tap, ForwardsEveryByteBothWaysAndLogsEachDirection) {
   // With the check character: a good and a wrong one; the record answer.
   tapix->Command("Checksum on");
   std::this_thread::sleep_for(milliseconds(100));
-  kasse.Send("A005tA005x");
-  EXPECT_EQ(isb.Receive(10), "A005tA005x");
-  isb.Send("1203450076");
-  EXPECT_EQ(kasse.Receive(10), "1203450076");
+  Passes(kasse, isb, "A005tA005x");
+  Passes(isb, kasse, "1203450076");
   at = tapix->WaitFor(
       "Kasse > ISB: A005t\nKasse > ISB: A005x Fehler Chksumme (t)\nISB > Kasse: 1203450076\n", at);
   EXPECT_NE(at, std::string::npos) << tapix->Log();
@@ -179,10 +181,8 @@ TEST_F(Tap, ForwardsEveryByteBothWaysAndLogsEachDirection) {
   // Every byte value passes unchanged, in both directions.
   std::string all;
   for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  kasse.Send(all);
-  EXPECT_EQ(isb.Receive(all.size()), all);
-  isb.Send(all);
-  EXPECT_EQ(kasse.Receive(all.size()), all);
+  Passes(kasse, isb, all);
+  Passes(isb, kasse, all);
 
   // It never answers and never sends on its own.
   tapix->Command("A 5");
@@ -197,10 +197,8 @@ TEST_F(Tap, WithTheWindowTheBoxesSetHowMessagesAreRead) {
   tapix->Command("Checksum on");
   tapix->Command("CreditQuantity on");
   std::this_thread::sleep_for(milliseconds(200));
-  kasse.Send("K00050123x");
-  EXPECT_EQ(isb.Receive(10), "K00050123x");
-  isb.Send("R");
-  EXPECT_EQ(kasse.Receive(1), "R");
+  Passes(kasse, isb, "K00050123x");
+  Passes(isb, kasse, "R");
   EXPECT_NE(tapix->WaitFor("Kasse > ISB: K00050123x Fehler Chksumme (N)\nISB > Kasse: R\n"),
             std::string::npos)
       << tapix->Log();
