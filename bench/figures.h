@@ -27,6 +27,7 @@ std::string Fixed(double value, int decimals, const char* unit = "");
 
 void AnswerLatency(const Plan& plan, Table& table);
 void RequestLatency(const Plan& plan, Table& table);
+void TapLatency(const Plan& plan, Table& table);
 void SustainedRate(const Plan& plan, Table& table);
 void PacedRate(const Plan& plan, Table& table);
 void IdleCost(const Plan& plan, Table& table);

@@ -1,6 +1,7 @@
 // Answer latency (the peer's last byte written to the first byte of the
-// answer read) and request latency (a console command written to the first
-// byte on the line).
+// answer read), request latency (a console command written to the first
+// byte on the line) and the tap's forwarding latency (a byte written on one
+// side to the byte read on the other).
 #include <poll.h>
 #include <unistd.h>
 
@@ -183,6 +184,47 @@ void RequestLatency(const Plan& plan, Table& table) {
   table.push_back({"request latency \"A 5\" on stdin -> 1st byte", Micros(first.Median()), Micros(first.Max()),
                    Note(plan, run_medians, lost)});
   table.push_back({"                            -> 4th byte", Micros(last.Median()), Micros(last.Max()), ""});
+}
+
+void TapLatency(const Plan& plan, Table& table) {
+  Samples to_isb, to_kasse, run_medians;
+  int lost = 0;
+  for (int run = 0; run < plan.runs; ++run) {
+    TempDir config;
+    PtyPair kasse, isb;
+    TapixProcess tapix({"--no-window", kasse.path() + ",9600,N,8,1", "--tap=" + isb.path()},
+                       config.path());
+    if (tapix.WaitFor("Schankanlage an COM", 0, milliseconds(20000)) == std::string::npos) {
+      lost += 2 * plan.samples;
+      continue;
+    }
+    Samples this_run;
+    for (int i = -20; i < plan.samples; ++i) {
+      // One byte each way, a message of its own ("R") so the log stays short.
+      for (const bool from_kasse : {true, false}) {
+        const PtyPair& in = from_kasse ? kasse : isb;
+        const PtyPair& out = from_kasse ? isb : kasse;
+        Clock::time_point first, last;
+        const auto sent = Clock::now();
+        Write(in.fd(), "R");
+        if (!ReadTimed(out.fd(), 1, &first, &last, &tapix)) {
+          ++lost;
+          continue;
+        }
+        if (i < 0) continue;
+        (from_kasse ? to_isb : to_kasse).Add(Seconds(first - sent));
+        this_run.Add(Seconds(first - sent));
+      }
+      ::usleep(2000);
+    }
+    run_medians.Add(this_run.Median());
+    tapix.Command("quit");
+    tapix.Wait(milliseconds(5000));
+  }
+  table.push_back({"tap forwarding, Kasse -> ISB (one byte)", Micros(to_isb.Median()),
+                   Micros(to_isb.Max()), Note(plan, run_medians, lost)});
+  table.push_back({"                ISB -> Kasse", Micros(to_kasse.Median()), Micros(to_kasse.Max()),
+                   ""});
 }
 
 }  // namespace tapix::bench

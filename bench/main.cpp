@@ -81,6 +81,7 @@ int main(int argc, char** argv) {
   if (only.empty() || only == "latency") {
     AnswerLatency(plan, table);
     RequestLatency(plan, table);
+    TapLatency(plan, table);
   }
   if (only.empty() || only == "rate") {
     SustainedRate(plan, table);

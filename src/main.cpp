@@ -5,17 +5,27 @@
 #include <vector>
 
 #include "core/startup.h"
+#include "core/text_encoding.h"
 #include "ui/frontend.h"
+#include "ui/headless/tap_loop.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const tapix::StartOptions options = tapix::ParseCommandLine(args);
-  if (!options.error.empty()) {
-    std::fprintf(stderr, "tapix: %s\n%s", options.error.c_str(), tapix::OptionsHelp().c_str());
+  const tapix::TextMode mode = tapix::ChooseTextMode(options.raw);
+  std::string error = options.error;
+  if (error.empty() && !options.tap_port.empty() && !tapix::TapLoopAvailable())
+    error = "--tap gibt es in dieser Version noch nicht";
+  if (!error.empty()) {
+    const std::string text = "tapix: " + error + "\n" + tapix::OptionsHelp();
+    std::fputs(tapix::ForOutput(text, mode).c_str(), stderr);
     return 2;
   }
-  if (options.show_help) {
-    std::fputs(tapix::OptionsHelp().c_str(), stdout);
+  if (options.show_help || options.show_version || options.list_ports) {
+    std::string text = options.show_version ? "tapix " TAPIX_VERSION "\n" : "";
+    if (options.show_help) text += tapix::OptionsHelp();
+    if (options.list_ports) text += tapix::PortListing();
+    std::fputs(tapix::ForOutput(text, mode).c_str(), stdout);
     return 0;
   }
   std::unique_ptr<tapix::FrontEnd> front_end;

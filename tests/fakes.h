@@ -81,9 +81,13 @@ class CaptureConsole final : public Console {
     echo_.push_back(byte);
     all_.push_back(byte);
   }
+  void Sent(std::string_view bytes, std::string_view prefix) override {
+    sent_.append(prefix).append(bytes).push_back('\n');
+  }
   std::string log_;   // standard output
   std::string echo_;  // the direct console
   std::string all_;   // both, in order
+  std::string sent_;  // each write to the line as a line, after its prefix
 };
 
 }  // namespace tapix::testing

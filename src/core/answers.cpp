@@ -8,8 +8,10 @@ namespace tapix {
 namespace {
 
 void Acknowledge(Session& session, char answer) {
-  // The count written is not looked at: the log line is the whole trace.
-  if (session.port) session.port->Write(&answer, 1);
+  // The answer's line stands whether or not the byte went out (the console's
+  // trace); the trace of the line itself records only what was written.
+  session.console->Mark(LogClock::now());
+  if (session.port && session.port->Write(&answer, 1) == 1) session.console->Sent({&answer, 1}, {});
   const char line[2] = {answer, '\n'};
   session.console->Log(std::string_view(line, 2));
 }

@@ -2,11 +2,15 @@
 // written to the port.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace tapix {
+
+// The wall clock that log lines are stamped with.
+using LogClock = std::chrono::system_clock;
 
 class Console {
  public:
@@ -16,6 +20,16 @@ class Console {
   virtual void Log(std::string_view text) = 0;
   // One byte echoed straight to the console device, not through the log.
   virtual void Echo(char byte) = 0;
+  // The bytes of one write to the line. The console already shows them (the
+  // echo, an answer line); a trace of both directions (the log file) records
+  // them as a line of their own, led by `prefix` (its time stamp).
+  virtual void Sent(std::string_view bytes, std::string_view prefix) {
+    (void)bytes;
+    (void)prefix;
+  }
+  // When the event behind the next line happened: a message's first byte
+  // arrived, or a write began. A line without one is stamped when it starts.
+  virtual void Mark(LogClock::time_point when) { (void)when; }
 };
 
 // printf-style log line; the result keeps every byte the format produced (a

@@ -20,6 +20,8 @@ class LogHistory final : public Console {
 
   void Log(std::string_view text) override;
   void Echo(char byte) override;
+  void Sent(std::string_view bytes, std::string_view prefix) override { inner_.Sent(bytes, prefix); }
+  void Mark(LogClock::time_point when) override { inner_.Mark(when); }
 
   // The last lines kept (at most max_lines complete ones, then the line begun).
   std::string Text() const;

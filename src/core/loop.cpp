@@ -10,7 +10,11 @@ void PollPass(Session& session) {
   if (!session.port) return;
   session.port->ClearErrors();
   unsigned char byte = 0;
-  if (session.port->Read(&byte, 1) == 1) DispatchByte(session, byte);
+  if (session.port->Read(&byte, 1) == 1) {
+    // The message's time is its first byte's, not the end of its read.
+    session.console->Mark(LogClock::now());
+    DispatchByte(session, byte);
+  }
   SendPending(session);
 }
 
@@ -34,10 +38,13 @@ void PassAfterEvent(Session& session) {
 
 bool CheckHangup(Session& session) {
   if (!session.port || !session.port->HungUp()) return false;
-  Logf(*session.console, "COM%u: Verbindung unterbrochen (Ger\xE4t entfernt oder Gegenstelle beendet)\n",
-       session.settings.port);
+  LogHangup(*session.console, session.settings.port);
   ClosePort(session.port);
   return true;
+}
+
+void LogHangup(Console& console, std::uint32_t port) {
+  Logf(console, "COM%u: Verbindung unterbrochen (Ger\xE4t entfernt oder Gegenstelle beendet)\n", port);
 }
 
 }  // namespace tapix

@@ -28,4 +28,7 @@ void PassAfterEvent(Session& session);
 // the port closed. Returns true when it closed the port.
 bool CheckHangup(Session& session);
 
+// The console line for a port that hung up.
+void LogHangup(Console& console, std::uint32_t port);
+
 }  // namespace tapix

@@ -1,5 +1,6 @@
 #include "core/receiver.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -13,17 +14,6 @@ namespace {
 // character and the terminating 0.
 constexpr std::size_t kReceiveBuffer = 14;
 
-void LogText(Session& session, std::string_view text, std::string_view suffix) {
-  // Log lines carry the received bytes as they came. A 0 byte inside a text
-  // would end it as a C string; the log shows every byte that arrived, so
-  // nothing read from the line goes unrecorded.
-  std::string line;
-  line.reserve(text.size() + suffix.size());
-  line.append(text);
-  line.append(suffix);
-  session.console->Log(line);
-}
-
 void ReadMessage(Session& session, unsigned char first, std::size_t count) {
   char buffer[kReceiveBuffer] = {};
   buffer[0] = static_cast<char>(first);
@@ -35,28 +25,50 @@ void ReadMessage(Session& session, unsigned char first, std::size_t count) {
   if (got == wanted) {
     VerifyAndLog(session, buffer, length);
   } else {
-    LogText(session, std::string_view(buffer, length), " timeout\n");
+    session.console->Log(MessageLine(std::string_view(buffer, length), false, false));
   }
   AutoAnswer(session, buffer, length);
 }
 
 }  // namespace
 
-int VerifyAndLog(Session& session, const char* text, std::size_t length) {
-  const std::string_view shown(text, length);
-  if (!session.options.Checksum) {
-    LogText(session, shown, "\n");
-    return 1;
-  }
+std::string MessageLine(std::string_view text, bool complete, bool checksum, int* good) {
+  // Log lines carry the received bytes as they came. A 0 byte inside a text
+  // would end it as a C string; the log shows every byte that arrived, so
+  // nothing read from the line goes unrecorded.
+  std::string line(text);
+  if (good) *good = 1;
+  if (!complete) return line + " timeout\n";
   char expected = 0;
-  if (VerifyCheck(text, &expected)) {
-    LogText(session, shown, "\n");
-    return 1;
-  }
+  // The check stops at the first 0 byte, as on the C string it was made for.
+  if (!checksum || VerifyCheck(line.c_str(), &expected)) return line + "\n";
+  if (good) *good = 0;
   const char suffix[] = {' ', 'F', 'e', 'h', 'l', 'e', 'r', ' ', 'C', 'h', 'k', 's', 'u',
                          'm', 'm', 'e', ' ', '(', expected, ')', '\n'};
-  LogText(session, shown, std::string_view(suffix, sizeof suffix));
-  return 0;
+  return line.append(suffix, sizeof suffix);
+}
+
+std::string FirstCharacterLine(unsigned char first) {
+  switch (first) {
+    case 'E': return "E\n";
+    case 'F': return "F Datensatz Fehler\n";
+    case 'R': return "R\n";
+    case 'f': return "f Storno ung\xFCltig\n";
+    case 'r': return "r\n";
+    case 't': return "t Storno ung\xFCltig\n";
+    default: break;
+  }
+  char line[32];
+  const int n = std::snprintf(line, sizeof line, "%c (%02X) unerwartet\n", first,
+                              static_cast<unsigned>(first));
+  return std::string(line, static_cast<std::size_t>(n));
+}
+
+int VerifyAndLog(Session& session, const char* text, std::size_t length) {
+  int good = 1;
+  session.console->Log(
+      MessageLine(std::string_view(text, length), true, session.options.Checksum != 0, &good));
+  return good;
 }
 
 void DispatchByte(Session& session, unsigned char first) {
@@ -66,19 +78,12 @@ void DispatchByte(Session& session, unsigned char first) {
       ReadMessage(session, first, FollowCount(first, session.options));
       return;
     case FirstKind::Query:
-      session.console->Log("E\n");
+      session.console->Log(FirstCharacterLine(first));
       RecordAnswer(session);
       return;
     case FirstKind::Single:
-      switch (first) {
-        case 'F': session.console->Log("F Datensatz Fehler\n"); return;
-        case 'R': session.console->Log("R\n"); return;
-        case 'f': session.console->Log("f Storno ung\xFCltig\n"); return;
-        case 'r': session.console->Log("r\n"); return;
-        default: session.console->Log("t Storno ung\xFCltig\n"); return;
-      }
     case FirstKind::Unexpected:
-      Logf(*session.console, "%c (%02X) unerwartet\n", first, static_cast<unsigned>(first));
+      session.console->Log(FirstCharacterLine(first));
       return;
   }
 }

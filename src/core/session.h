@@ -17,6 +17,7 @@
 namespace tapix {
 
 class LogHistory;
+class Tap;
 
 struct Session {
   PortSettings settings{};
@@ -37,6 +38,11 @@ struct Session {
   // setting no device took is not kept.
   PortSettings accepted{};
   PortList port_list;  // the combo box of the window shown now
+  // The line tap when this run sits between two devices (the port above
+  // then stays closed), with the port numbers of its register and dispenser
+  // sides.
+  Tap* tap = nullptr;
+  std::uint32_t tap_ports[2] = {};
 
   // The front end's port configuration dialog: shows the settings for the
   // named device and returns true with a complete DCB when the operator

@@ -1,14 +1,17 @@
 #include "core/startup.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "core/console.h"
 #include "core/exit_codes.h"
-#include "core/log_history.h"
+#include "core/log_chain.h"
 #include "core/maker.h"
 #include "core/session.h"
 #include "core/signals.h"
+#include "core/tap_start.h"
 #include "core/window_commands.h"
 #include "serial/port.h"
 #include "serial/port_map.h"
@@ -75,27 +78,49 @@ void PrintBanner(Console& console, bool with_usage) {
 
 StartOptions ParseCommandLine(const std::vector<std::string>& args) {
   StartOptions options;
+  const std::pair<const char*, bool*> switches[] = {
+      {"--help", &options.show_help},   {"--version", &options.show_version},
+      {"--list", &options.list_ports},  {"--timestamps", &options.timestamps},
+      {"--raw", &options.raw},          {"--tap-listen", &options.tap_listen},
+      {"--no-window", &options.no_window}, {"--headless", &options.no_window},
+  };
+  const std::pair<const char*, std::string*> values[] = {
+      {"--log=", &options.log_path},
+      {"--tap=", &options.tap_port},
+      {"--tap-listen=", &options.tap_port},
+  };
+  auto fail = [&options](std::string text) {
+    if (options.error.empty()) options.error = std::move(text);
+  };
   for (const std::string& arg : args) {
-    if (arg.rfind("--", 0) == 0) {
-      if (arg == "--pty") {
-        options.virtual_line = true;
-      } else if (arg.rfind("--pty=", 0) == 0) {
-        options.virtual_line = true;
-        options.virtual_link = arg.substr(6);
-        if (options.virtual_link.empty()) options.error = "--pty= braucht einen Pfad";
-      } else if (arg == "--no-window" || arg == "--headless") {
-        options.no_window = true;
-      } else if (arg == "--help") {
-        options.show_help = true;
-      } else if (options.error.empty()) {
-        options.error = "unbekannte Option " + arg;
+    if (arg.rfind("--", 0) != 0) {
+      if (!options.line_argument) {
+        options.line_argument = arg;
+      } else {
+        options.further_arguments.push_back(arg);
       }
-    } else if (!options.line_argument) {
-      options.line_argument = arg;
-    } else {
-      options.further_arguments.push_back(arg);
+      continue;
     }
+    bool known = false;
+    for (const auto& [name, flag] : switches) {
+      if (arg == name) known = *flag = true;
+    }
+    for (const auto& [prefix, value] : values) {
+      if (arg.rfind(prefix, 0) != 0) continue;
+      known = true;
+      *value = arg.substr(std::string_view(prefix).size());
+      if (value->empty()) fail(std::string(prefix) + " braucht einen Wert");
+      if (arg.rfind("--tap-listen=", 0) == 0) options.tap_listen = true;
+    }
+    if (arg == "--pty" || arg.rfind("--pty=", 0) == 0) {
+      known = options.virtual_line = true;
+      options.virtual_link = arg.size() > 5 ? arg.substr(6) : "";
+      if (arg == "--pty=") fail("--pty= braucht einen Pfad");
+    }
+    if (!known) fail("unbekannte Option " + arg);
   }
+  if (options.tap_listen && options.tap_port.empty()) fail("--tap-listen braucht --tap=ZWEITER");
+  if (!options.tap_port.empty() && options.virtual_line) fail("--tap geht nicht mit --pty");
   return options;
 }
 
@@ -105,8 +130,34 @@ std::string OptionsHelp() {
          "  --pty[=LINK]    virtuelle Leitung: Tapix legt ein Pseudo-Terminal an und nennt\n"
          "                  die Gegenstelle (LINK: symbolischer Link auf die Gegenstelle)\n"
          "  --no-window     ohne Fenster; Befehle von der Standardeingabe (help)\n"
+         "  --log=DATEI     jede Zeile und jedes gesendete Byte auch in DATEI (angeh\xE4ngt)\n"
+         "  --timestamps    jede Zeile mit Uhrzeit [HH:MM:SS.mmm] (Ankunft des ersten Bytes)\n"
+         "  --raw           Texte als Bytes der Codepage 1252, Steuerzeichen unver\xE4ndert\n"
+         "                  (sonst mit UTF-8-Locale: UTF-8, Steuerzeichen sichtbar)\n"
+         "  --tap=ZWEITER   zwischen Kasse (nCom) und Schankanlage (ZWEITER, Nummer oder\n"
+         "                  Ger\xE4tepfad): leitet alles weiter und protokolliert beide Richtungen\n"
+         "  --tap-listen=ZWEITER  wie --tap, leitet aber nichts weiter (Y-Kabel)\n"
+         "  --list          vorhandene Schnittstellen mit Nummer und Ger\xE4t\n"
+         "  --version       Versionsnummer\n"
          "  --help          diese Hilfe\n" +
          ExitCodesHelp();
+}
+
+std::string PortListing() {
+  LoadPortMap(Ports(), kKeyName, kBasePath);
+  Ports().ForgetVanished();
+  Ports().Refresh();
+  std::string text;
+  for (const auto& [port, path] : Ports().All()) {
+    std::error_code ec;
+    const bool there = std::filesystem::exists(path, ec);
+    const std::string detail = there ? DescribeDevice(path) : "nicht angeschlossen";
+    text += "COM" + std::to_string(port) + "\t" + path;
+    if (!detail.empty()) text += "\t" + detail;
+    text += "\n";
+  }
+  if (text.empty()) text = "Keine Schnittstelle gefunden.\n";
+  return text;
 }
 
 std::string ExitCodesHelp() {
@@ -115,7 +166,8 @@ std::string ExitCodesHelp() {
          "  1  ohne Schnittstelle: Auswahl abgebrochen oder leer; ohne Fenster keine\n"
          "     Schnittstelle offen und die Standardeingabe zu Ende\n"
          "  2  falscher Aufruf (unbekannte Option) oder Start nicht wie verlangt\n"
-         "     m\xF6glich (virtuelle Leitung nicht angelegt)\n";
+         "     m\xF6glich (virtuelle Leitung nicht angelegt, Protokolldatei nicht\n"
+         "     ge\xF6" "ffnet, Schnittstelle zum Mith\xF6ren nicht ge\xF6" "ffnet)\n";
 }
 
 int RunProgram(const StartOptions& options, FrontEnd& front_end) {
@@ -123,12 +175,22 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   // comes early still ends the run through the loop (or cancels the port
   // question) instead of killing the process.
   InstallStopSignals();
-  StdConsole std_console;
-  // The window shows the log too: it keeps the lines from the start on.
-  LogHistory console(std_console);
+  const TextMode mode = ChooseTextMode(options.raw);
+  std::string error;
+  const std::unique_ptr<LogChain> chain =
+      LogChain::Make(options.log_path, options.timestamps, mode, &error);
+  if (!chain) {
+    // The path as given (bytes of the command line), the words for the terminal.
+    std::fprintf(stderr, "tapix: %s%s%s\n", ForOutput("Protokolldatei ", mode).c_str(),
+                 options.log_path.c_str(),
+                 ForOutput(" nicht ge\xF6" "ffnet: " + error, mode).c_str());
+    return kExitBadStart;
+  }
+  Console& console = chain->Top();
   Session session;
   session.console = &console;
-  session.log_history = &console;
+  // The window shows the log too: it keeps the lines from the start on.
+  session.log_history = &chain->History();
   SetStoreConsole(&console);
 
   SetDefaults(session.settings);
@@ -182,7 +244,19 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
 
   OpenAndReport(session.settings, session.port, console);
   RememberAccepted(session);
+  std::unique_ptr<Tap> tap;
+  if (!options.tap_port.empty()) {
+    tap = StartTap(session, options.tap_port, !options.tap_listen);
+    if (!tap) {
+      ClosePort(session.port);
+      SetStoreConsole(nullptr);
+      return kExitBadStart;
+    }
+    session.tap = tap.get();
+  }
   front_end.Run(session);
+  session.tap = nullptr;
+  tap.reset();
 
   ClosePort(session.port);
   const PortSettings saved = SettingsToSave(session, line.get(), kept_port);

@@ -15,6 +15,13 @@ struct StartOptions {
   std::string virtual_link;                  // --pty=LINK
   bool no_window = false;                    // --no-window
   bool show_help = false;                    // --help
+  bool show_version = false;                 // --version
+  bool list_ports = false;                   // --list
+  std::string log_path;                      // --log=FILE
+  bool timestamps = false;                   // --timestamps
+  bool raw = false;                          // --raw
+  std::string tap_port;                      // --tap=SECOND, --tap-listen=SECOND
+  bool tap_listen = false;                   // --tap-listen: decode only, forward nothing
   std::string error;                         // an option we do not know
   std::vector<std::string> further_arguments; // positional ones after the first (ignored)
 };
@@ -25,6 +32,9 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args);
 
 // The program's own help for its options (the usage lines stay as they are).
 std::string OptionsHelp();
+
+// The present ports, one line each: number, device, what is behind it.
+std::string PortListing();
 
 // The exit codes, as the help lists them.
 std::string ExitCodesHelp();

@@ -53,6 +53,12 @@ void OnCommand(Session& session, int id) {
       session.quit_requested = true;
       return;
     case ctl::PortCombo:
+      // The tap keeps its two ports for the run: a port opened here would be
+      // polled and answered on, on a line the tap only watches.
+      if (session.tap) {
+        session.console->Log("Beim Mith\xF6ren bleiben die Schnittstellen fest.\n");
+        return;
+      }
       ReselectPort(session.settings, session.port, session.port_list.SelectedPort(),
                    *session.console);
       RememberAccepted(session);

@@ -93,6 +93,42 @@ bool DeviceGoneForGood(const std::string& path) {
   return !Exists(path);
 }
 
+std::string DescribeDevice(const std::string& path, const std::string& sys_class_tty) {
+  std::error_code ec;
+  // A udev link (/dev/serial/by-id/…) names the same tty as its target.
+  const fs::path real = fs::canonical(path, ec);
+  const std::string name = (ec ? fs::path(path) : real).filename().string();
+  if (name.empty()) return "";
+  fs::path dir = fs::canonical(fs::path(sys_class_tty) / name / "device", ec);
+  if (ec) return "";
+  // The USB device is the nearest folder above the interface with idVendor.
+  for (int depth = 0; depth < 6 && !dir.empty() && dir != dir.root_path(); ++depth) {
+    if (Exists(dir / "idVendor")) {
+      auto read = [&dir](const char* attribute) {
+        std::ifstream in(dir / attribute);
+        std::string value;
+        std::getline(in, value);
+        // Printable ASCII only: the values come from the device itself.
+        std::string clean;
+        for (char c : value) {
+          const auto byte = static_cast<unsigned char>(c);
+          if (byte >= 0x20) clean.push_back(byte < 0x7F ? c : '?');
+        }
+        return clean;
+      };
+      std::string text = read("manufacturer");
+      const std::string product = read("product");
+      if (!product.empty()) text += (text.empty() ? "" : " ") + product;
+      if (text.empty()) text = "USB " + read("idVendor") + ":" + read("idProduct");
+      const std::string serial = read("serial");
+      if (!serial.empty()) text += ", Seriennummer " + serial;
+      return text;
+    }
+    dir = dir.parent_path();
+  }
+  return "";
+}
+
 std::vector<std::string> EnumerateSerialDevices() {
   return EnumerateSerialDevices("/sys/class/tty", "/dev");
 }

@@ -92,4 +92,11 @@ std::vector<std::string> EnumerateSerialDevices(const std::string& class_dir,
 // udev link under /dev that is missing now is an adapter unplugged.
 bool DeviceGoneForGood(const std::string& path);
 
+// What is behind a device, for the port list: for a USB adapter its maker,
+// product and serial number as the device reports them ("FTDI FT232R USB UART,
+// Seriennummer A50285BI"); "" when nothing is known (platform file). Linux:
+// from sysfs; `sys_class_tty` is /sys/class/tty except in tests.
+std::string DescribeDevice(const std::string& path,
+                           const std::string& sys_class_tty = "/sys/class/tty");
+
 }  // namespace tapix

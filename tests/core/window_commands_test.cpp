@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/control_ids.h"
+#include "core/tap.h"
 #include "core/window_commands.h"
 #include "session_fixture.h"
 
@@ -88,6 +89,28 @@ TEST_F(WindowCommands, OnlySettingsTheOpenPortTookAreRemembered) {
   session.settings.port = 9;
   RememberAccepted(session);
   EXPECT_EQ(session.accepted.port, 1u);
+}
+
+TEST_F(WindowCommands, DuringATapTheBoxesSetTheDecodersFlagsAndThePortStays) {
+  auto kasse = std::make_unique<testing::ScriptedDevice>();
+  auto isb = std::make_unique<testing::ScriptedDevice>();
+  kasse->Feed("A005t");
+  testing::ScriptedDevice* to_isb = isb.get();
+  Tap tap(std::move(kasse), std::move(isb), true, console, session.options);
+  session.port.reset();
+  session.tap = &tap;
+  panel.SetChecked(ctl::Checksum, true);
+  OnCommand(session, ctl::Checksum);
+  tap.Pump(Tap::Register, ByteTime::Now());
+  EXPECT_EQ(console.log_, std::string(kFromRegister) + "A005t\n");
+  EXPECT_EQ(to_isb->written_, "A005t");
+  // Choosing a port in the window would open a third one and answer on it.
+  panel.ComboSelect(1);
+  OnCommand(session, ctl::PortCombo);
+  EXPECT_FALSE(session.port);
+  EXPECT_NE(console.log_.find("Beim Mith\xF6ren bleiben die Schnittstellen fest."), std::string::npos);
+  EXPECT_EQ(console.log_.find("CreateFile"), std::string::npos);
+  session.tap = nullptr;
 }
 
 }  // namespace

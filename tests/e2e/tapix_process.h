@@ -99,6 +99,10 @@ class TapixProcess {
       ::unsetenv("DISPLAY");
       ::unsetenv("WAYLAND_DISPLAY");
       ::unsetenv("QT_QPA_PLATFORM");
+      // The tests compare the program's code page 1252 bytes, which a locale
+      // other than UTF-8 writes unchanged; a test of the UTF-8 output sets
+      // LC_ALL itself.
+      ::setenv("LC_ALL", "C", 1);
       for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
       std::vector<char*> argv;
       std::string binary = TAPIX_BINARY;

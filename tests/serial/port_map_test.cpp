@@ -200,5 +200,30 @@ TEST_F(Enumeration, MissingFolderFindsNothing) {
   EXPECT_TRUE(EnumerateSerialDevices((root_ / "none").string(), "/dev").empty());
 }
 
+TEST_F(Enumeration, UsbAdaptersAreDescribedFromTheirUsbDevice) {
+  // sysfs: the tty's device is the USB interface; maker, product and serial
+  // sit on the USB device above it.
+  const fs::path usb = root_ / "devices" / "usb1" / "1-1";
+  fs::create_directories(usb / "1-1:1.0" / "ttyUSB0");
+  std::ofstream(usb / "idVendor") << "0403\n";
+  std::ofstream(usb / "idProduct") << "6001\n";
+  std::ofstream(usb / "manufacturer") << "FTDI\n";
+  std::ofstream(usb / "product") << "FT232R USB UART\x1b[2J\n";  // the ESC is dropped
+  std::ofstream(usb / "serial") << "A50285BI\n";
+  fs::create_directories(root_ / "class" / "ttyUSB0");
+  fs::create_directory_symlink(usb / "1-1:1.0" / "ttyUSB0", root_ / "class" / "ttyUSB0" / "device");
+  const std::string tty_class = (root_ / "class").string();
+  EXPECT_EQ(DescribeDevice("/dev/ttyUSB0", tty_class),
+            "FTDI FT232R USB UART[2J, Seriennummer A50285BI");
+  // Without the texts the ids stand in; a UART without USB has nothing.
+  fs::remove(usb / "manufacturer");
+  fs::remove(usb / "product");
+  fs::remove(usb / "serial");
+  EXPECT_EQ(DescribeDevice("/dev/ttyUSB0", tty_class), "USB 0403:6001");
+  fs::create_directories(root_ / "class" / "ttyS0" / "device");
+  EXPECT_EQ(DescribeDevice("/dev/ttyS0", tty_class), "");
+  EXPECT_EQ(DescribeDevice("/dev/ttyUSB9", tty_class), "");
+}
+
 }  // namespace
 }  // namespace tapix

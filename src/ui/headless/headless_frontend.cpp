@@ -19,6 +19,7 @@
 #include "core/signals.h"
 #include "core/window_commands.h"
 #include "ui/frontend.h"
+#include "ui/headless/tap_loop.h"
 
 namespace tapix {
 namespace {
@@ -125,6 +126,11 @@ class HeadlessFrontEnd final : public FrontEnd {
   void Run(Session& session) override {
     MemoryPanel panel;
     InitWindow(session, panel);
+    if (session.tap) {
+      RunTapLoop(session);
+      ForgetWindow(session);
+      return;
+    }
     const int stop_fd = InstallStopSignals();
     TimerFd timer;
     LineReader input(0);

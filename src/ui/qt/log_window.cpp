@@ -9,46 +9,18 @@
 #include <QTextCursor>
 
 #include "core/log_history.h"
+#include "core/text_encoding.h"
 
 namespace tapix {
 
 namespace {
-
-// Code page 1252 from 0x80 to 0x9F; 0 where it defines no character.
-constexpr char16_t kHigh[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
 
 constexpr int kLogHeight = 200;
 constexpr int kMinimumWidth = 480;
 
 }  // namespace
 
-QString FromCodePage1252(std::string_view bytes) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
-  for (char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte == '\n' || byte == '\t') {
-      text += QChar(byte);
-    } else if (byte < 0x20) {
-      text += QChar(static_cast<char16_t>(0x2400 + byte));
-    } else if (byte == 0x7F) {
-      text += QChar(static_cast<char16_t>(0x2421));
-    } else if (byte >= 0x80 && byte <= 0x9F) {
-      if (kHigh[byte - 0x80] != 0)
-        text += QChar(kHigh[byte - 0x80]);
-      else
-        text += QStringLiteral("<%1>").arg(byte, 2, 16, QLatin1Char('0'));
-    } else {
-      text += QChar(static_cast<char16_t>(byte));  // ASCII and Latin-1 agree here
-    }
-  }
-  return text;
-}
+QString FromCodePage1252(std::string_view bytes) { return QString::fromStdString(ToUtf8(bytes)); }
 
 LogWindow::LogWindow(LogHistory* history, QWidget* parent)
     : QPlainTextEdit(parent), history_(history) {

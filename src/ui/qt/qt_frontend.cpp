@@ -16,6 +16,7 @@
 #include "ui/qt/main_window.h"
 #include "ui/qt/port_config_dialog.h"
 #include "ui/qt/port_dialog.h"
+#include "ui/qt/qt_tap.h"
 
 namespace tapix {
 
@@ -161,6 +162,10 @@ class QtFrontEnd final : public FrontEnd {
       return confirmed;
     };
     loop.WatchPort();
+    // The tap holds both ports; the option boxes still set the flags its
+    // decoders read.
+    std::unique_ptr<QtTap> tap;
+    if (session.tap) tap = std::make_unique<QtTap>(session);
     loop.WatchCommands(0);
     loop.WatchStopSignals(InstallStopSignals());
     // The log beside the window: without a terminal it is the only place the

@@ -1,0 +1,17 @@
+// The wait of the line tap without a window: both ports, the console commands
+// (which set the option flags the decoders read) and the stop signals.
+#pragma once
+
+#include "core/session.h"
+
+namespace tapix {
+
+// Runs until a stop signal, "quit" or both ports hung up; session.tap must
+// be set.
+void RunTapLoop(Session& session);
+
+// False where the platform has no wait for the tap yet: the start refuses
+// --tap instead of running without it.
+bool TapLoopAvailable();
+
+}  // namespace tapix

@@ -1,0 +1,63 @@
+// One poll() on both ports, standard input and the stop-signal pipe, with the
+// time-out of the next message a pause would cut. Each byte is forwarded as
+// soon as poll() reports it, so the tap adds no waiting of its own.
+#include <poll.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "core/console_commands.h"
+#include "core/console_input.h"
+#include "core/exit_codes.h"
+#include "core/signals.h"
+#include "core/tap_start.h"
+#include "core/window_commands.h"
+#include "ui/headless/tap_loop.h"
+
+namespace tapix {
+
+void RunTapLoop(Session& session) {
+  Tap& tap = *session.tap;
+  const int stop_fd = InstallStopSignals();
+  LineReader input(0);
+  bool input_open = true;
+  bool side_open[2] = {true, true};
+
+  while (!session.quit_requested) {
+    if (!side_open[0] && !side_open[1]) {
+      // Both devices are gone and the tap cannot open them again.
+      session.console->Log("Beide Schnittstellen unterbrochen: Ende.\n");
+      session.exit_code = kExitNoPort;
+      OnCommand(session, 1);
+      break;
+    }
+    pollfd fds[4] = {
+        {stop_fd, POLLIN, 0},
+        {input_open ? 0 : -1, POLLIN, 0},
+        {side_open[0] ? tap.Device(Tap::Register).WaitFd() : -1, POLLIN, 0},
+        {side_open[1] ? tap.Device(Tap::Dispenser).WaitFd() : -1, POLLIN, 0},
+    };
+    const int ready = ::poll(fds, 4, tap.WaitMillis(std::chrono::steady_clock::now()));
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (fds[0].revents && TakeStopSignal()) {
+      OnCommand(session, 1);
+      break;
+    }
+    for (int side = 0; side < 2; ++side) {
+      if (fds[2 + side].revents) side_open[side] = ServeTapSide(session, static_cast<Tap::Side>(side));
+    }
+    tap.Expire(std::chrono::steady_clock::now());
+    if (fds[1].revents) {
+      input_open = input.ReadAvailable([&](std::string_view line) {
+        if (!session.quit_requested) ExecuteCommandLine(session, line);
+      });
+    }
+  }
+}
+
+bool TapLoopAvailable() { return true; }
+
+}  // namespace tapix
