@@ -21,7 +21,8 @@ inline const std::string kUng = "ung\xFCltig";
 template <class Target>
 class LineFixture : public ::testing::Test {
  protected:
-  LineFixture() { ready = tapix.WaitFor(Text(") succeeded\n")); }
+  // A program under Wine may take seconds to start on a busy machine.
+  LineFixture() { ready = tapix.WaitFor(Text(") succeeded\n"), 0, milliseconds(15000)); }
   ~LineFixture() override {
     if (!ended) {
       tapix.Command("quit");
