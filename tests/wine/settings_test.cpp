@@ -33,18 +33,18 @@ void Reset(const ComPort& port) {
 TEST(WineSettings, SavedAtTheEndReusedWithoutArgumentArgumentFirstDefaultsLast) {
   TAPIX_NEED_WINE();
   ForgetSettings();
-  ComPort port(12);
+  ComPort port(9);
   ASSERT_TRUE(port.Mapped());
   {
-    TapixProcess first(Tapix(), {"12,19200,N,8,2"}, WineEnvironment());
-    ASSERT_NE(Opened(first, 12), std::string::npos) << first.Log();
+    TapixProcess first(Tapix(), {"9,19200,N,8,2"}, WineEnvironment());
+    ASSERT_NE(Opened(first, 9), std::string::npos) << first.Log();
     EXPECT_EQ(Speed(port), B19200);
     EXPECT_TRUE(TwoStopBits(port));
     first.Command("quit");
     ASSERT_EQ(first.Wait(milliseconds(15000)), 0) << first.Log();
   }
   const std::string stored = StoredSettings();
-  for (const char* value : {"Port    REG_SZ    12\r\n", "Baud    REG_SZ    19200\r\n",
+  for (const char* value : {"Port    REG_SZ    9\r\n", "Baud    REG_SZ    19200\r\n",
                             "Bits    REG_SZ    8\r\n", "Parity    REG_SZ    0\r\n",
                             "StopBits    REG_SZ    2\r\n", "Autoconnect    REG_SZ    0\r\n"})
     EXPECT_NE(stored.find(value), std::string::npos) << value << " missing in\n" << stored;
@@ -52,7 +52,7 @@ TEST(WineSettings, SavedAtTheEndReusedWithoutArgumentArgumentFirstDefaultsLast) 
   Reset(port);
   {
     TapixProcess second(Tapix(), {}, WineEnvironment());
-    ASSERT_NE(Opened(second, 12), std::string::npos) << second.Log();
+    ASSERT_NE(Opened(second, 9), std::string::npos) << second.Log();
     EXPECT_NE(second.Log().find(WineText("usage: Tapix nCom[,9600,N,8,1]\n")), std::string::npos);
     EXPECT_EQ(Speed(port), B19200);
     EXPECT_TRUE(TwoStopBits(port));
@@ -65,8 +65,8 @@ TEST(WineSettings, SavedAtTheEndReusedWithoutArgumentArgumentFirstDefaultsLast) 
   Reset(port);
   {
     // The fields it gives win; the others come from the registry.
-    TapixProcess third(Tapix(), {"12,4800"}, WineEnvironment());
-    ASSERT_NE(Opened(third, 12), std::string::npos) << third.Log();
+    TapixProcess third(Tapix(), {"9,4800"}, WineEnvironment());
+    ASSERT_NE(Opened(third, 9), std::string::npos) << third.Log();
     EXPECT_EQ(Speed(port), B4800);
     EXPECT_TRUE(TwoStopBits(port));
     third.Command("quit");
@@ -95,7 +95,7 @@ TEST(WineSettings, APortThatIsNotThereGivesTheFailureLineWithItsWindowsCode) {
   std::filesystem::remove(Prefix() + "/dosdevices/com29", ec);
   TapixProcess tapix(Tapix(), {"29,9600,N,8,1"}, WineEnvironment());
   const std::string line =
-      WineText("CreateFile (COM29) failed with error 2 - File not found.\r\n\n");
+      WineText("CreateFile (COM29) failed with error 2 - File not found.\n\n");
   EXPECT_NE(tapix.WaitFor(line, 0, milliseconds(15000)), std::string::npos) << tapix.Log();
   tapix.Command("quit");
   EXPECT_EQ(tapix.Wait(milliseconds(15000)), 0);

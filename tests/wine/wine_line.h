@@ -26,7 +26,7 @@ using e2e::Program;
 using e2e::TapixProcess;
 
 // The Windows program puts standard output in binary mode: its lines end in
-// "\n" as on Linux (a system error text brings its own "\r\n" before it).
+// "\n" as on Linux (and so does the system's text for an error code).
 inline const char* WineEol() { return "\n"; }
 
 // `text` with the Windows program's line end for every "\n".
