@@ -2,6 +2,8 @@
 // every byte it reads back, until Ctrl+C arrives. A small
 // program of known behaviour for checking the Wine test environment itself
 // (COM port mapped to a pty, bytes both ways, the failure line, Ctrl+C).
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -20,6 +22,7 @@ BOOL WINAPI OnCtrl(DWORD) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
+  _setmode(_fileno(stdout), _O_BINARY);  // lines end in "\n", as tapix.exe's do
   const unsigned n = static_cast<unsigned>(std::atoi(argv[1]));
   char name[32];
   std::snprintf(name, sizeof name, "\\\\.\\COM%u", n);

@@ -5,7 +5,6 @@
 #include "wine_line.h"
 
 namespace tapix::wine {
-namespace {
 
 // tapix.exe on COM10, the first port whose name needs the device-path form
 // (the settings tests use COM9 and COM1).
@@ -15,7 +14,6 @@ struct WineLine {
   TapixProcess tapix{Tapix(), {"10,9600,N,8,1"}, WineEnvironment()};
 };
 
-}  // namespace
 }  // namespace tapix::wine
 
 namespace tapix::e2e {
