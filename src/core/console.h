@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/wait_handle.h"
+
 namespace tapix {
 
 // The wall clock that log lines are stamped with.
@@ -36,8 +38,9 @@ class Console {
 // "%c" of 0 included).
 void Logf(Console& console, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-// Standard output for the log (flushed per call), the controlling terminal for
-// the echo (dropped when there is none).
+// Standard output for the log (flushed per call); the echo goes to the console
+// device (the controlling terminal on Linux, "CONOUT$" on Windows) and is
+// dropped when there is none. One platform file each.
 class StdConsole final : public Console {
  public:
   StdConsole();
@@ -48,7 +51,8 @@ class StdConsole final : public Console {
   void Echo(char byte) override;
 
  private:
-  int tty_fd_ = -1;
+  WaitHandle echo_ = kNoWaitHandle;  // the echo device: a descriptor or a HANDLE
+  unsigned console_code_page_ = 0;    // Windows: the console's output code page at start
 };
 
 }  // namespace tapix

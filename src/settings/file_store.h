@@ -31,6 +31,7 @@
 #include "settings/atomic_file.h"
 #include "settings/registry_backend.h"
 #include "settings/registry_tree.h"
+#include "settings/store_console.h"
 
 namespace tapix {
 
@@ -43,9 +44,6 @@ inline constexpr std::size_t kUnreadLinesShown = 10;
 // path, else $HOME/.config/tapix/settings.reg (HOME from the password
 // database when unset); "" when no home is known.
 std::string DefaultStorePath();
-
-// Where the store reports a broken file; null (the start value): nowhere.
-void SetStoreConsole(Console* console);
 
 class FileStore final : public RegistryBackend {
  public:

@@ -34,8 +34,8 @@ void RunTapLoop(Session& session) {
     pollfd fds[4] = {
         {stop_fd, POLLIN, 0},
         {input_open ? 0 : -1, POLLIN, 0},
-        {side_open[0] ? tap.Device(Tap::Register).WaitFd() : -1, POLLIN, 0},
-        {side_open[1] ? tap.Device(Tap::Dispenser).WaitFd() : -1, POLLIN, 0},
+        {side_open[0] ? static_cast<int>(tap.Device(Tap::Register).InputWaitHandle()) : -1, POLLIN, 0},
+        {side_open[1] ? static_cast<int>(tap.Device(Tap::Dispenser).InputWaitHandle()) : -1, POLLIN, 0},
     };
     const int ready = ::poll(fds, 4, tap.WaitMillis(std::chrono::steady_clock::now()));
     if (ready < 0) {

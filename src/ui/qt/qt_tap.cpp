@@ -14,7 +14,7 @@ QtTap::QtTap(Session& session) : session_(session) {
     ArmTimer();
   });
   for (int side = 0; side < 2; ++side) {
-    const int fd = session_.tap->Device(static_cast<Tap::Side>(side)).WaitFd();
+    const int fd = static_cast<int>(session_.tap->Device(static_cast<Tap::Side>(side)).InputWaitHandle());
     if (fd < 0) continue;
     notifiers_[side] = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(notifiers_[side], &QSocketNotifier::activated, this, [this, side] { OnInput(side); });
