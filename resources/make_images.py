@@ -8,12 +8,16 @@ small bitmap font, so they can be regenerated and reviewed as text:
 
 Outputs:
     tapix_icon.xpm       program icon, 32 x 32, transparent background
+    tapix_32.png         the same icon as PNG, for the desktop's icon theme
+    tapix_64.png         the same, each pixel doubled
     bitmap_102.xpm       program picture, 34 x 34, 16 colours
     bitmap_104.xpm       maker's picture, 60 x 25
     cursor_mailhand.xpm  hand with a letter, 32 x 32, hotspot (6, 1)
     cursor_wwwhand.xpm   hand with a globe, 32 x 32, hotspot (6, 2)
 """
 import os
+import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 NONE = None  # transparent
@@ -111,6 +115,23 @@ class Canvas:
         with open(os.path.join(HERE, name), 'w') as f:
             f.write('\n'.join(lines) + '\n')
 
+    def write_png(self, name, scale=1):
+        """RGBA PNG, each pixel drawn as a scale x scale block."""
+        def rgba(c):
+            return b'\0\0\0\0' if c is NONE else bytes.fromhex(c[1:]) + b'\xff'
+        raw = b''
+        for row in self.px:
+            line = b''.join(rgba(c) * scale for c in row)
+            raw += (b'\0' + line) * scale  # filter type 0 on every line
+
+        def chunk(kind, data):
+            body = kind + data
+            return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body))
+        header = struct.pack('>IIBBBBB', self.w * scale, self.h * scale, 8, 6, 0, 0, 0)
+        with open(os.path.join(HERE, name), 'wb') as f:
+            f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) +
+                    chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+
 
 # 5 x 7 capitals for the maker's picture.
 FONT5 = {
@@ -170,6 +191,8 @@ def program_icon():
     cv = Canvas(32, 32, NONE)
     tap_and_glass(cv, 0, 0)
     cv.write_xpm('tapix_icon.xpm')
+    cv.write_png('tapix_32.png')
+    cv.write_png('tapix_64.png', 2)
 
 
 def maker_picture():

@@ -131,6 +131,9 @@ class QtFrontEnd final : public FrontEnd {
   QtFrontEnd(int& argc, char** argv) {
     if (!QApplication::instance()) app_ = std::make_unique<QApplication>(argc, argv);
     QApplication::setWindowIcon(ProgramIcon());
+    // The desktop matches the window to the menu entry tapix.desktop (its
+    // icon, its name) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tapix"));
   }
 
   int ChoosePort(Session& session) override {
