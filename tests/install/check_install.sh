@@ -2,7 +2,8 @@
 # Installs the build into a temporary DESTDIR and checks what a user gets:
 # the files in their places, a manual page man reads without a warning, a
 # valid desktop entry, and the installed program running headless without Qt
-# and finding its window program when a window can open.
+# and finding its window program when a window can open (and going on
+# headless when that program is missing).
 #   check_install.sh BUILD_DIR WITH_WINDOW(ON|OFF)
 # Exit 77 (skipped) when a checking tool is missing.
 set -euo pipefail
@@ -79,6 +80,12 @@ if [[ $window == ON ]]; then
   exe=$(readlink "/proc/$pid/exe")
   [[ $exe == "$usr/libexec/tapix/tapix-window" ]] || fail "with a display, the process runs $exe"
   grep -q libQt6Widgets "/proc/$pid/maps" || fail "the window program has no Qt loaded"
+  stop
+  # Without its window program tapix says so and goes on headless.
+  rm "$usr/libexec/tapix/tapix-window"
+  start env QT_QPA_PLATFORM=offscreen
+  grep -q 'kein Fensterprogramm' "$root/out" || fail "no word of the missing window program"
+  ! grep -q libQt6 "/proc/$pid/maps" || fail "Qt loaded without the window program"
   stop
 fi
 echo "install: ${#expected[@]} files checked"
