@@ -78,10 +78,12 @@ struct Instance {
     // The window without a display: Qt's offscreen platform.
     std::vector<std::pair<std::string, std::string>> env;
     if (window) env.emplace_back("QT_QPA_PLATFORM", "offscreen");
+    const Clock::time_point start = Clock::now();
     tapix = std::make_unique<TapixProcess>(args, config.path(), env);
     const std::size_t opened = tapix->WaitFor("CreateFile (COM", 0, milliseconds(20000));
     ready = opened != std::string::npos &&
             tapix->WaitFor("\n", opened) != std::string::npos;
+    startup_seconds = std::chrono::duration<double>(Clock::now() - start).count();
     for (const std::string& o : options) tapix->Command(o);
     if (ready) ready = fault::Sync(*tapix) != std::string::npos;
   }
@@ -96,6 +98,7 @@ struct Instance {
   PtyPair pty;
   std::unique_ptr<TapixProcess> tapix;
   bool ready = false;
+  double startup_seconds = 0;  // from the start of the process to the open port's line
 };
 
 }  // namespace tapix::bench

@@ -1,5 +1,6 @@
 // What the program costs while nothing happens: CPU time with a port open and
-// with none, and resident memory headless and with the window.
+// with none, resident memory headless and with the window, and the time from
+// the start of the process until the port is open.
 #include <thread>
 
 #include "bench_support.h"
@@ -8,7 +9,7 @@
 namespace tapix::bench {
 
 void IdleCost(const Plan& plan, Table& table) {
-  Samples port_cpu, none_cpu, window_cpu, port_rss, window_rss;
+  Samples port_cpu, none_cpu, window_cpu, port_rss, window_rss, port_start, window_start;
   bool window_built = false;
   for (int run = 0; run < plan.runs; ++run) {
     Instance port;
@@ -16,6 +17,8 @@ void IdleCost(const Plan& plan, Table& table) {
     Instance window({}, "", true);
     // A build without the window runs headless: no platform plugin comes in.
     window_built = window.ready && fault::HasMapped(window.tapix->pid(), "libqoffscreen");
+    if (port.ready) port_start.Add(port.startup_seconds);
+    if (window_built) window_start.Add(window.startup_seconds);
     std::this_thread::sleep_for(milliseconds(1000));  // let start-up settle
 
     Instance* all[] = {&port, &none, &window};
@@ -38,6 +41,13 @@ void IdleCost(const Plan& plan, Table& table) {
                      runs + ", offscreen"});
   } else {
     table.push_back({"idle CPU, window:    CPU s per minute", "n/a", "n/a", "no window in this build"});
+  }
+  table.push_back({"start-up, headless: to the open port", Micros(port_start.Median()), Micros(port_start.Max()), ""});
+  if (window_built) {
+    table.push_back({"start-up, window: to the open port", Micros(window_start.Median()), Micros(window_start.Max()),
+                     "offscreen platform"});
+  } else {
+    table.push_back({"start-up, window: to the open port", "n/a", "n/a", "no window in this build"});
   }
   table.push_back({"resident memory (VmRSS), headless", Fixed(port_rss.Median(), 1, " MiB"), Fixed(port_rss.Max(), 1, " MiB"), ""});
   if (window_built) {

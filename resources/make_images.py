@@ -10,6 +10,8 @@ Outputs:
     tapix_icon.xpm       program icon, 32 x 32, transparent background
     tapix.ico            the same icon for the Windows build (32 x 32 and a
                          16 x 16 reduction, 32-bit colour with alpha)
+    tapix_32.png         the same icon as PNG, for the desktop's icon theme
+    tapix_64.png         the same, each pixel doubled
     bitmap_102.xpm       program picture, 34 x 34, 16 colours
     bitmap_104.xpm       maker's picture, 60 x 25
     cursor_mailhand.xpm  hand with a letter, 32 x 32, hotspot (6, 1)
@@ -17,6 +19,7 @@ Outputs:
 """
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 NONE = None  # transparent
@@ -156,6 +159,22 @@ class Canvas:
             out += data
         with open(os.path.join(HERE, name), 'wb') as f:
             f.write(out)
+    def write_png(self, name, scale=1):
+        """RGBA PNG, each pixel drawn as a scale x scale block."""
+        def rgba(c):
+            return b'\0\0\0\0' if c is NONE else bytes.fromhex(c[1:]) + b'\xff'
+        raw = b''
+        for row in self.px:
+            line = b''.join(rgba(c) * scale for c in row)
+            raw += (b'\0' + line) * scale  # filter type 0 on every line
+
+        def chunk(kind, data):
+            body = kind + data
+            return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body))
+        header = struct.pack('>IIBBBBB', self.w * scale, self.h * scale, 8, 6, 0, 0, 0)
+        with open(os.path.join(HERE, name), 'wb') as f:
+            f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) +
+                    chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
 # 5 x 7 capitals for the maker's picture.
@@ -217,6 +236,8 @@ def program_icon():
     tap_and_glass(cv, 0, 0)
     cv.write_xpm('tapix_icon.xpm')
     cv.write_ico('tapix.ico')
+    cv.write_png('tapix_32.png')
+    cv.write_png('tapix_64.png', 2)
 
 
 def maker_picture():

@@ -148,7 +148,8 @@ void FileStore::TakeBroken(const FileIdentity& identity) {
 }
 
 void FileStore::ReportUnread() {
-  if (g_store_console == nullptr) return;
+  Console* console = StoreConsole();
+  if (console == nullptr) return;
   std::size_t shown = 0, more = 0;
   for (const RegKeyNode& key : tree_.Keys()) {
     for (const UnreadLine& kept : key.Unread()) {
@@ -164,13 +165,13 @@ void FileStore::ReportUnread() {
       for (char& c : text) {
         if (static_cast<unsigned char>(c) < 0x20) c = '?';
       }
-      Logf(*g_store_console,
+      Logf(*console,
            "Einstellungsdatei %s, Zeile %zu nicht lesbar, bleibt ohne Wirkung: %s\n",
            path_.c_str(), kept.line, text.c_str());
     }
   }
   if (more > 0) {
-    Logf(*g_store_console, "Einstellungsdatei %s: %zu weitere Zeilen nicht lesbar\n",
+    Logf(*console, "Einstellungsdatei %s: %zu weitere Zeilen nicht lesbar\n",
          path_.c_str(), more);
   }
 }

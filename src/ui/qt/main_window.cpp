@@ -180,7 +180,7 @@ void MainWindow::Initialise() {
   web_link_.Attach(this, ctl::WebLink);
   web_link_.SetLink(maker::kWebUrl, nullptr);
 
-  info_tips_.Create(this, true, [this](QWidget* tool) { return InfoTipText(ControlId(tool)); });
+  info_tips_.Create(this, true, [](QWidget* tool) { return InfoTipText(ControlId(tool)); });
   for (int id : kInfoTipIds) info_tips_.AddTool(Control(id), nullptr);
   control_tips_.Create(this, false);
   for (const ToolText& tip : kControlTips) control_tips_.AddTool(Control(tip.id), tip.text);

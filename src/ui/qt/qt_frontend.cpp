@@ -136,6 +136,9 @@ class QtFrontEnd final : public FrontEnd {
     if (argc > 0 && argv[0] != nullptr) qt_argv_[0] = argv[0];
     if (!QApplication::instance()) app_ = std::make_unique<QApplication>(qt_argc_, qt_argv_);
     QApplication::setWindowIcon(ProgramIcon());
+    // The desktop matches the window to the menu entry tapix.desktop (its
+    // icon, its name) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tapix"));
   }
 
   int ChoosePort(Session& session) override {
