@@ -12,7 +12,6 @@ namespace {
 
 // The Linux program on a pty, with a settings store of its own.
 struct PtyLine {
-  static const char* Eol() { return "\n"; }
   TempDir config;
   PtyPair pty;
   TapixProcess tapix{{"--no-window", pty.path() + ",9600,N,8,1"}, config.path()};
