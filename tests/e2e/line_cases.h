@@ -181,10 +181,29 @@ TYPED_TEST_P(LineMessages, ClosedOrGarbageInputNeitherStopsNorSpins) {
   this->ended = true;
 }
 
+TYPED_TEST_P(LineMessages, PeerHangUpIsReportedOnceAndDoesNotSpin) {
+  auto& tapix = this->tapix;
+  ASSERT_NE(this->ready, std::string::npos);
+  this->pty.Close();
+  this->Expect("Verbindung unterbrochen");
+  const double before = tapix.CpuSeconds();
+  std::this_thread::sleep_for(milliseconds(1000));
+  const double used = tapix.CpuSeconds() - before;
+  EXPECT_LT(used, 0.5) << "the program spins after the hang-up";
+  const std::string& log = tapix.Log();
+  EXPECT_EQ(log.find("Verbindung unterbrochen", log.find("Verbindung unterbrochen") + 1),
+            std::string::npos);
+  tapix.Command("A 5");  // no port: the request waits, nothing breaks
+  tapix.Command("quit");
+  EXPECT_EQ(tapix.Wait(), 0);
+  this->ended = true;
+}
+
 REGISTER_TYPED_TEST_SUITE_P(LineMessages, StartsWithBannerUsageLessAndOpenLine,
                             AnswersMessagesAndLogsThem, ChecksumAndMismatchedOptions,
                             CreditQuantityAndWaiter3, SplitAndShortMessagesTimeOut,
                             RecordFromTheIsbFieldsGoesOutOnce, HostRequestsReachThePeerByteExact,
-                            ClosedOrGarbageInputNeitherStopsNorSpins);
+                            ClosedOrGarbageInputNeitherStopsNorSpins,
+                            PeerHangUpIsReportedOnceAndDoesNotSpin);
 
 }  // namespace tapix::e2e
