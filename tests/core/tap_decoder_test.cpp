@@ -5,6 +5,7 @@
 #include "core/tap_decoder.h"
 #include "core/timestamps.h"
 #include "fakes.h"
+#include "time_zone.h"
 
 namespace tapix {
 namespace {
@@ -88,8 +89,7 @@ TEST_F(Decoder, TheTotalTimeOutCutsASlowMessage) {
 TEST_F(Decoder, TheLineIsStampedWithItsFirstByte) {
   TimestampConsole stamped(console, [] { return LogClock::time_point(std::chrono::hours(1000)); });
   TapDecoder timed(stamped, options, "");
-  ::setenv("TZ", "UTC", 1);
-  ::tzset();
+  testing::UseUtc();
   const LogClock::time_point first = LogClock::time_point(milliseconds(3723045));  // 01:02:03.045
   timed.Feed('A', {start, first});
   timed.Feed('0', {start + milliseconds(50), first + milliseconds(50)});
