@@ -19,6 +19,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "pty_pair.h"
@@ -83,10 +84,26 @@ inline std::string StoreText(const TempDir& config) {
   return ReadFile(config.path() + "/tapix/settings.reg");
 }
 
+// The program a TapixProcess runs: an executable and the arguments that come
+// before the test's own (wine64 with the path of tapix.exe, say).
+struct Program {
+  std::string path;
+  std::vector<std::string> leading;
+};
+
 class TapixProcess {
  public:
+#ifdef TAPIX_BINARY
+  // The Linux program, with its settings store under `config_home`.
   TapixProcess(std::vector<std::string> args, const std::string& config_home,
-               std::vector<std::pair<std::string, std::string>> env = {}) {
+               std::vector<std::pair<std::string, std::string>> env = {})
+      : TapixProcess(Program{TAPIX_BINARY, {}}, std::move(args),
+                     With(std::move(env), {"XDG_CONFIG_HOME", config_home})) {}
+#endif
+  // Runs `program` with `args`, without a controlling terminal, display or
+  // Qt platform unless `env` sets them; `env` wins over the inherited values.
+  TapixProcess(const Program& program, std::vector<std::string> args,
+               std::vector<std::pair<std::string, std::string>> env) {
     int in[2], out[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
     pid_ = ::fork();
@@ -95,17 +112,17 @@ class TapixProcess {
       ::dup2(in[0], 0);
       ::dup2(out[1], 1);
       ::dup2(out[1], 2);
-      ::setenv("XDG_CONFIG_HOME", config_home.c_str(), 1);
       ::unsetenv("DISPLAY");
       ::unsetenv("WAYLAND_DISPLAY");
       ::unsetenv("QT_QPA_PLATFORM");
       for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
+      std::vector<std::string> words{program.path};
+      words.insert(words.end(), program.leading.begin(), program.leading.end());
+      words.insert(words.end(), args.begin(), args.end());
       std::vector<char*> argv;
-      std::string binary = TAPIX_BINARY;
-      argv.push_back(binary.data());
-      for (auto& a : args) argv.push_back(a.data());
+      for (auto& w : words) argv.push_back(w.data());
       argv.push_back(nullptr);
-      ::execv(binary.c_str(), argv.data());
+      ::execv(program.path.c_str(), argv.data());
       ::_exit(127);
     }
     ::close(in[0]);
@@ -199,6 +216,11 @@ class TapixProcess {
   }
 
  private:
+  static std::vector<std::pair<std::string, std::string>> With(
+      std::vector<std::pair<std::string, std::string>> env, std::pair<std::string, std::string> first) {
+    env.insert(env.begin(), std::move(first));
+    return env;
+  }
   // Reads what tapix printed, waiting up to `wait` for the first bytes.
   bool Pump(milliseconds wait) {
     pollfd p{stdout_, POLLIN, 0};
