@@ -9,12 +9,15 @@ small bitmap font, so they can be regenerated and reviewed as text:
 
 Outputs:
     tapix_icon.xpm       program icon, 32 x 32, transparent background
+    tapix.ico            the same icon for the Windows build (32 x 32 and a
+                         16 x 16 reduction, 32-bit colour with alpha)
     bitmap_102.xpm       program picture, 34 x 34, 16 colours
     bitmap_104.xpm       maker's picture, 60 x 25
     cursor_mailhand.xpm  hand with a letter, 32 x 32, hotspot (6, 1)
     cursor_wwwhand.xpm   hand with a globe, 32 x 32, hotspot (6, 2)
-    tapix.ico, bitmap_102.bmp (16 colours), bitmap_104.bmp (256 colours),
-    cursor_mailhand.cur, cursor_wwwhand.cur (16 colours)
+    bitmap_102.bmp (16 colours), bitmap_104.bmp (256 colours),
+    cursor_mailhand.cur, cursor_wwwhand.cur (16 colours): the window's
+                         pictures and cursors for the Windows build
 """
 import os
 import struct
@@ -163,15 +166,55 @@ class Canvas:
         with open(os.path.join(HERE, name), 'wb') as f:
             f.write(struct.pack('<2sIHHI', b'BM', 14 + len(dib), 0, 0, offset) + dib)
 
-    def write_icon(self, name, hotspot=None):
-        """An .ico (no hotspot) or .cur with one 32 x 32 image of 16 or 256 colours."""
-        opaque = {c for row in self.px for c in row if c is not NONE}
-        colours = 16 if len(opaque) <= 16 else 256
-        dib = self._dib(4 if colours == 16 else 8, self._palette(colours), True)
-        kind, a, b = (2, hotspot[0], hotspot[1]) if hotspot else (1, 1, 4 if colours == 16 else 8)
-        entry = struct.pack('<BBBBHHII', self.w, self.h, colours % 256, 0, a, b, len(dib), 22)
+    def write_cur(self, name, hotspot):
+        """A .cur with one image of 16 colours and its hotspot."""
+        dib = self._dib(4, self._palette(16), True)
+        entry = struct.pack('<BBBBHHII', self.w, self.h, 16, 0, hotspot[0], hotspot[1], len(dib), 22)
         with open(os.path.join(HERE, name), 'wb') as f:
-            f.write(struct.pack('<HHH', 0, kind, 1) + entry + dib)
+            f.write(struct.pack('<HHH', 0, 2, 1) + entry + dib)
+
+    def rgba(self, scale=1):
+        """Rows of (r, g, b, a), each output pixel the mean of scale x scale."""
+        rows = []
+        for y in range(0, self.h, scale):
+            row = []
+            for x in range(0, self.w, scale):
+                block = [self.px[y + j][x + i] for j in range(scale) for i in range(scale)]
+                solid = [c for c in block if c is not NONE]
+                if not solid:
+                    row.append((0, 0, 0, 0))
+                    continue
+                rgb = [sum(int(c[k:k + 2], 16) for c in solid) // len(solid) for k in (1, 3, 5)]
+                row.append((rgb[0], rgb[1], rgb[2], 255 * len(solid) // len(block)))
+            rows.append(row)
+        return rows
+
+    def write_ico(self, name, scales=(1, 2)):
+        """A Windows icon file with one 32-bit image per scale."""
+        images = []
+        for scale in scales:
+            rows = self.rgba(scale)
+            h, w = len(rows), len(rows[0])
+            header = struct.pack('<IiiHHIIiiII', 40, w, 2 * h, 1, 32, 0, 0, 0, 0, 0, 0)
+            colour = b''.join(bytes((b, g, r, a)) for row in reversed(rows) for (r, g, b, a) in row)
+            stride = ((w + 31) // 32) * 4
+            mask = b''
+            for row in reversed(rows):
+                bits = bytearray(stride)
+                for x, (_, _, _, a) in enumerate(row):
+                    if a == 0:
+                        bits[x // 8] |= 0x80 >> (x % 8)
+                mask += bytes(bits)
+            images.append((w, h, header + colour + mask))
+        out = struct.pack('<HHH', 0, 1, len(images))
+        offset = 6 + 16 * len(images)
+        for w, h, data in images:
+            out += struct.pack('<BBBBHHII', w % 256, h % 256, 0, 0, 1, 32, len(data), offset)
+            offset += len(data)
+        for _, _, data in images:
+            out += data
+        with open(os.path.join(HERE, name), 'wb') as f:
+            f.write(out)
 
 
 # 5 x 7 capitals for the maker's picture.
@@ -233,7 +276,7 @@ def program_icon():
     cv = Canvas(32, 32, NONE)
     tap_and_glass(cv, 0, 0)
     cv.write_xpm('tapix_icon.xpm')
-    cv.write_icon('tapix.ico')
+    cv.write_ico('tapix.ico')
 
 
 def maker_picture():
@@ -281,7 +324,7 @@ def cursor(name, dy, emblem, hotspot):
     assert cv.px[hotspot[1] - 1][hotspot[0]] == '#000000'
     emblem(cv)
     cv.write_xpm(name, hotspot)
-    cv.write_icon(name.replace('.xpm', '.cur'), hotspot)
+    cv.write_cur(name.replace('.xpm', '.cur'), hotspot)
 
 
 def letter(cv):

@@ -1,11 +1,5 @@
 #include "core/console.h"
 
-#include "core/retry_eintr.h"
-
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -36,22 +30,9 @@ void Logf(Console& console, const char* format, ...) {
   console.Log(std::string_view(big.data(), static_cast<std::size_t>(n)));
 }
 
-StdConsole::StdConsole() { tty_fd_ = ::open("/dev/tty", O_WRONLY | O_NOCTTY | O_CLOEXEC); }
-
-StdConsole::~StdConsole() {
-  if (tty_fd_ >= 0) ::close(tty_fd_);
-}
-
 void StdConsole::Log(std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
-}
-
-void StdConsole::Echo(char byte) {
-  if (tty_fd_ < 0) return;
-  // Keep the order with the log lines on the same terminal.
-  std::fflush(stdout);
-  RetryEintr([&] { return ::write(tty_fd_, &byte, 1); });
 }
 
 }  // namespace tapix

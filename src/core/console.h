@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/wait_handle.h"
+
 namespace tapix {
 
 class Console {
@@ -22,8 +24,9 @@ class Console {
 // "%c" of 0 included).
 void Logf(Console& console, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-// Standard output for the log (flushed per call), the controlling terminal for
-// the echo (dropped when there is none).
+// Standard output for the log (flushed per call); the echo goes to the console
+// device (the controlling terminal on Linux, "CONOUT$" on Windows) and is
+// dropped when there is none. One platform file each.
 class StdConsole final : public Console {
  public:
   StdConsole();
@@ -34,7 +37,7 @@ class StdConsole final : public Console {
   void Echo(char byte) override;
 
  private:
-  int tty_fd_ = -1;
+  WaitHandle echo_ = kNoWaitHandle;  // the echo device: a descriptor or a HANDLE
 };
 
 }  // namespace tapix

@@ -10,11 +10,9 @@
 #include "core/session.h"
 #include "core/signals.h"
 #include "core/window_commands.h"
+#include "core/startup_platform.h"
 #include "serial/port.h"
-#include "serial/port_map.h"
-#include "serial/virtual_line.h"
-#include "settings/file_store.h"
-#include "settings/settings_io.h"
+#include "settings/store_console.h"
 #include "ui/frontend.h"
 
 namespace tapix {
@@ -23,36 +21,15 @@ namespace {
 constexpr const char* kKeyName = "Ventrix Test";
 constexpr const char* kBasePath = "SOFTWARE\\TRESOL";
 
-// On Linux the port field may name a device: "/dev/ttyUSB0,9600,N,8,1". The
-// path gets its number from the port map, and the rest is parsed as usual.
-// Returns the line that says what was taken when the grammar could not read
-// the argument whole ("" otherwise).
-std::string ApplyLineArgument(PortSettings& settings, const std::string& argument) {
-  ArgumentTrace trace;
-  if (!argument.empty() && argument[0] == '/') {
-    const std::size_t comma = argument.find(',');
-    const std::string path = argument.substr(0, comma);
-    const std::uint32_t number = Ports().NumberFor(path);
-    const std::string rest = comma == std::string::npos ? std::string() : argument.substr(comma);
-    // A stand-in digit for the path, so the parse reads the fields after it.
-    ParseArgument(settings, "0" + rest, &trace);
-    settings.port = number;
-    trace.read = trace.read - 1 + path.size();
-  } else {
-    ParseArgument(settings, argument, &trace);
-  }
-  return DescribeArgument(argument, settings, trace);
-}
-
 // The settings the end of the run saves: the last ones a device accepted (or
 // those loaded). Port 0 chosen in the window is kept, so the next start asks
 // for a port; the virtual line's number gives way to the number it avoided.
-PortSettings SettingsToSave(const Session& session, const VirtualLine* line,
+PortSettings SettingsToSave(const Session& session, std::uint32_t virtual_port,
                             std::uint32_t kept_port) {
   PortSettings saved = session.accepted;
   saved.Autoconnect = session.settings.Autoconnect;
   if (session.settings.port == 0) saved.port = 0;
-  if (line && saved.port == line->Port()) saved.port = kept_port;
+  if (virtual_port != 0 && saved.port == virtual_port) saved.port = kept_port;
   return saved;
 }
 
@@ -77,7 +54,9 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args) {
   StartOptions options;
   for (const std::string& arg : args) {
     if (arg.rfind("--", 0) == 0) {
-      if (arg == "--pty") {
+      if ((arg == "--pty" || arg.rfind("--pty=", 0) == 0) && !VirtualLineSupported()) {
+        if (options.error.empty()) options.error = arg + " gibt es nur unter Linux";
+      } else if (arg == "--pty") {
         options.virtual_line = true;
       } else if (arg.rfind("--pty=", 0) == 0) {
         options.virtual_line = true;
@@ -100,13 +79,15 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string OptionsHelp() {
-  return "tapix [Optionen] [nCom[,9600,N,8,1]]\n"
-         "  nCom            Portnummer (COMn) oder Ger\xE4tepfad, z.B. /dev/ttyUSB0,9600,N,8,1\n"
-         "  --pty[=LINK]    virtuelle Leitung: Tapix legt ein Pseudo-Terminal an und nennt\n"
-         "                  die Gegenstelle (LINK: symbolischer Link auf die Gegenstelle)\n"
-         "  --no-window     ohne Fenster; Befehle von der Standardeingabe (help)\n"
-         "  --help          diese Hilfe\n" +
-         ExitCodesHelp();
+  std::string help = "tapix [Optionen] [nCom[,9600,N,8,1]]\n";
+  help += PortFieldHelp();
+  if (VirtualLineSupported()) {
+    help += "  --pty[=LINK]    virtuelle Leitung: Tapix legt ein Pseudo-Terminal an und nennt\n"
+            "                  die Gegenstelle (LINK: symbolischer Link auf die Gegenstelle)\n";
+  }
+  help += "  --no-window     ohne Fenster; Befehle von der Standardeingabe (help)\n"
+          "  --help          diese Hilfe\n";
+  return help + ExitCodesHelp();
 }
 
 std::string ExitCodesHelp() {
@@ -123,24 +104,34 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   // comes early still ends the run through the loop (or cancels the port
   // question) instead of killing the process.
   InstallStopSignals();
+  // Last to go: a console that is being closed waits for this before the
+  // process ends.
+  struct ShutdownDone {
+    ~ShutdownDone() { StopSignalsDone(); }
+  } shutdown_done;
   StdConsole std_console;
   // The window shows the log too: it keeps the lines from the start on.
   LogHistory console(std_console);
   Session session;
   session.console = &console;
   session.log_history = &console;
-  SetStoreConsole(&console);
+  StoreConsoleScope store_console(console);
 
   SetDefaults(session.settings);
-  LoadFromRegistry(session.settings, kKeyName, kBasePath);
+  RunPlatform platform(console, kKeyName, kBasePath);
+  platform.Load(session.settings);
   // What the store held is good until a device refuses something else.
   session.accepted = session.settings;
-  LoadPortMap(Ports(), kKeyName, kBasePath);
-  Ports().ForgetVanished();
-  Ports().Refresh();
   std::string argument_note;
-  if (options.line_argument) argument_note = ApplyLineArgument(session.settings, *options.line_argument);
+  if (options.line_argument) {
+    ArgumentTrace trace;
+    const std::string& argument = *options.line_argument;
+    if (!platform.ApplyDevicePath(session.settings, argument, trace))
+      ParseArgument(session.settings, argument, &trace);
+    argument_note = DescribeArgument(argument, session.settings, trace);
+  }
 
+  platform.MarkConsoleWindow();
   ResetOptions(session);
   PrintBanner(console, !options.line_argument);
   if (!argument_note.empty()) console.Log(argument_note);
@@ -153,31 +144,13 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   // The virtual line is for this run only: it takes a number that no device
   // and no stored entry has, nor the port number the run keeps for the store,
   // so the real ports keep their numbers now and in later runs.
-  std::unique_ptr<VirtualLine> line;
   const std::uint32_t kept_port = session.accepted.port;
-  if (options.virtual_line) {
-    line = std::make_unique<VirtualLine>();
-    if (!line->Create(options.virtual_link) || line->Register(Ports(), kept_port) == 0) {
-      // Asked for a virtual line: never fall back to a real device.
-      std::string text;
-      const int code = GetLastErrorText(text);
-      Logf(console, "Virtuelle Leitung nicht angelegt: Fehler %d - %s", code, text.c_str());
-      console.Log("Ende: keine Schnittstelle ge\xF6" "ffnet.\n");
-      SetStoreConsole(nullptr);
-      return kExitBadStart;
-    }
-    session.settings.port = line->Port();
-    Logf(console, "Virtuelle Leitung auf COM%u, Gegenstelle: %s\n", session.settings.port,
-         line->SlavePath().c_str());
-    if (!line->LinkPath().empty())
-      Logf(console, "Link f\xFCr die Gegenstelle: %s\n", line->LinkPath().c_str());
+  if (options.virtual_line && !platform.StartVirtualLine(options.virtual_link, session, kept_port)) {
+    return kExitBadStart;
   }
 
   if (session.settings.port == 0) {
-    if (front_end.ChoosePort(session) == 2 || session.settings.port == 0) {
-      SetStoreConsole(nullptr);
-      return kExitNoPort;
-    }
+    if (front_end.ChoosePort(session) == 2 || session.settings.port == 0) return kExitNoPort;
   }
 
   OpenAndReport(session.settings, session.port, console);
@@ -185,11 +158,7 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   front_end.Run(session);
 
   ClosePort(session.port);
-  const PortSettings saved = SettingsToSave(session, line.get(), kept_port);
-  line.reset();
-  SaveToRegistry(saved, kKeyName, kBasePath);
-  SavePortMap(Ports(), kKeyName, kBasePath);
-  SetStoreConsole(nullptr);
+  platform.Save(SettingsToSave(session, platform.VirtualPort(), kept_port));
   session.log_history = nullptr;
   return session.exit_code;
 }

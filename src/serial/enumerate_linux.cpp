@@ -1,5 +1,8 @@
 // Present serial devices on Linux, from sysfs.
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <memory>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "serial/port_list.h"
 #include "serial/port_map.h"
 
 namespace tapix {
@@ -95,6 +99,20 @@ bool DeviceGoneForGood(const std::string& path) {
 
 std::vector<std::string> EnumerateSerialDevices() {
   return EnumerateSerialDevices("/sys/class/tty", "/dev");
+}
+
+bool SameDevice(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::unique_ptr<char, decltype(&std::free)> ra(::realpath(a.c_str(), nullptr), &std::free);
+  if (!ra) return false;
+  std::unique_ptr<char, decltype(&std::free)> rb(::realpath(b.c_str(), nullptr), &std::free);
+  return rb && std::string(ra.get()) == rb.get();
+}
+
+std::set<std::uint32_t> PresentPorts() {
+  std::set<std::uint32_t> present;
+  for (const auto& [port, path] : Ports().All()) present.insert(port);
+  return present;
 }
 
 }  // namespace tapix

@@ -1,24 +1,7 @@
 #include "serial/port_map.h"
 
-#include <climits>
-#include <cstdlib>
-#include <memory>
 
 namespace tapix {
-
-namespace {
-
-// Two names of one device: the same text, or the same file once links are
-// resolved (/dev/serial/by-id/... and /dev/ttyUSB0).
-bool SamePath(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  std::unique_ptr<char, decltype(&std::free)> ra(::realpath(a.c_str(), nullptr), &std::free);
-  if (!ra) return false;
-  std::unique_ptr<char, decltype(&std::free)> rb(::realpath(b.c_str(), nullptr), &std::free);
-  return rb && std::string(ra.get()) == rb.get();
-}
-
-}  // namespace
 
 void PortMap::SetExplicit(std::uint32_t port, const std::string& path) {
   if (port == 0) return;
@@ -82,7 +65,7 @@ std::map<std::uint32_t, std::string> PortMap::All() const {
   for (const std::string& device : present_) {
     bool named = false;
     for (const auto& [port, path] : all) {
-      if (SamePath(path, device)) {
+      if (SameDevice(path, device)) {
         named = true;  // an entry already gives it a number
         break;
       }
@@ -105,7 +88,7 @@ std::string PortMap::DevicePath(std::uint32_t port) const {
 std::uint32_t PortMap::NumberFor(const std::string& path) {
   const auto all = All();
   for (const auto& [port, device] : all)
-    if (SamePath(device, path)) return port;
+    if (SameDevice(device, path)) return port;
   // The first number that nothing uses, so no present device moves. It is
   // stored only once the device has opened: a mistyped path is not pinned.
   const std::uint32_t n = FirstFree();

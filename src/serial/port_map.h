@@ -86,6 +86,11 @@ std::vector<std::string> EnumerateSerialDevices();
 std::vector<std::string> EnumerateSerialDevices(const std::string& class_dir,
                                                 const std::string& dev_dir);
 
+// True when two paths name one device (platform file). Linux: the same text,
+// or the same file once links are resolved (/dev/serial/by-id/... and
+// /dev/ttyUSB0).
+bool SameDevice(const std::string& a, const std::string& b);
+
 // True when `path` named a device that cannot come back once it is gone
 // (platform file). Linux: a pseudo-terminal (/dev/pts/N) or a path outside
 // /dev (the link of a virtual line) that no longer exists; a device node or

@@ -40,7 +40,7 @@ class PosixDevice final : public SerialDevice {
   bool GetState(DCB& dcb) const override;
   CommTimeouts GetTimeouts() const override { return timeouts_; }
   void SetTimeouts(const CommTimeouts& timeouts) override { timeouts_ = timeouts; }
-  int WaitFd() const override { return fd_; }
+  WaitHandle InputWaitHandle() override { return fd_; }
   bool InputWaiting() const override;
   bool HungUp() const override { return hung_up_; }
 

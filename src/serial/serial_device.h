@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/wait_handle.h"
 #include "serial/dcb.h"
 
 namespace tapix {
@@ -44,8 +45,12 @@ class SerialDevice {
   virtual CommTimeouts GetTimeouts() const = 0;
   virtual void SetTimeouts(const CommTimeouts& timeouts) = 0;
 
-  // A file descriptor to wait on for input, or -1 (test doubles).
-  virtual int WaitFd() const { return -1; }
+  // Readies the device for a wait on input and returns what to wait on:
+  // Linux, the descriptor (readable when input waits); Windows, the event of
+  // a one-byte read that waits for the first byte (set once a byte came; the
+  // next Read delivers it). kNoWaitHandle when there is nothing to wait on
+  // (test doubles).
+  virtual WaitHandle InputWaitHandle() { return kNoWaitHandle; }
 
   // True when input is waiting now (no waiting).
   virtual bool InputWaiting() const { return false; }

@@ -142,9 +142,6 @@ void VirtualLine::Close() {
   slave_path_.clear();
 }
 
-bool IsVirtualLinePath(std::string_view path) {
-  return path.substr(0, kVirtualLinePrefix.size()) == kVirtualLinePrefix;
-}
 
 std::unique_ptr<SerialDevice> OpenVirtualLine(std::string_view path) {
   std::shared_ptr<VirtualLine::State> state;

@@ -62,7 +62,9 @@ class VirtualLine {
   std::uint32_t port_ = 0;
 };
 
-bool IsVirtualLinePath(std::string_view path);
+inline bool IsVirtualLinePath(std::string_view path) {
+  return path.substr(0, kVirtualLinePrefix.size()) == kVirtualLinePrefix;
+}
 
 // Opens Tapix's end of the live virtual line with the map path `path`. Null
 // with ENOENT when no such line exists, EBUSY while it is open already.

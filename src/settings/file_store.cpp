@@ -15,8 +15,6 @@ namespace tapix {
 
 namespace {
 
-Console* g_store_console = nullptr;
-
 // Longest key name and value name the registry allows.
 constexpr std::size_t kMaxKeyName = 255;
 constexpr std::size_t kMaxValueName = 16383;
@@ -90,8 +88,6 @@ std::string DefaultStorePath() {
   return base + "/tapix/settings.reg";
 }
 
-void SetStoreConsole(Console* console) { g_store_console = console; }
-
 RegistryBackend& PlatformRegistry() {
   static FileStore store(DefaultStorePath());
   return store;
@@ -137,12 +133,13 @@ void FileStore::TakeBroken(const FileIdentity& identity) {
   const int err = CopyAside(path_, copy);
   broken_.push_back(BrokenFile{identity, err == 0});
   if (err != 0) write_refused_ = ERROR_REGISTRY_CORRUPT;
-  if (g_store_console == nullptr) return;
+  Console* console = StoreConsole();
+  if (console == nullptr) return;
   if (err == 0) {
-    Logf(*g_store_console, "Einstellungsdatei %s ist besch\xE4" "digt; Kopie unter %s\n",
+    Logf(*console, "Einstellungsdatei %s ist besch\xE4" "digt; Kopie unter %s\n",
          path_.c_str(), copy.c_str());
   } else {
-    Logf(*g_store_console,
+    Logf(*console,
          "Einstellungsdatei %s ist besch\xE4" "digt und bleibt unver\xE4" "ndert; keine Kopie m\xF6"
          "glich: %s\n",
          path_.c_str(), std::strerror(err));

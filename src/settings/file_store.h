@@ -26,6 +26,7 @@
 #include "settings/atomic_file.h"
 #include "settings/registry_backend.h"
 #include "settings/registry_tree.h"
+#include "settings/store_console.h"
 
 namespace tapix {
 
@@ -36,9 +37,6 @@ inline constexpr std::size_t kMaxStoreBytes = 1 << 20;
 // path, else $HOME/.config/tapix/settings.reg (HOME from the password
 // database when unset); "" when no home is known.
 std::string DefaultStorePath();
-
-// Where the store reports a broken file; null (the start value): nowhere.
-void SetStoreConsole(Console* console);
 
 class FileStore final : public RegistryBackend {
  public:

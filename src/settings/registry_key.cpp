@@ -31,13 +31,18 @@ long RegistryKey::CreateMachine(std::string_view subkey, std::uint32_t access) {
 
 long RegistryKey::CreatePath(std::string_view base_path, std::string_view key_name,
                              std::uint32_t access) {
+  return CreatePath(HKEY_LOCAL_MACHINE, base_path, key_name, access);
+}
+
+long RegistryKey::CreatePath(RegHandle root, std::string_view base_path, std::string_view key_name,
+                             std::uint32_t access) {
   // The joined path, its zero included, must fit MAX_PATH.
   if (base_path.size() + 1 + key_name.size() + 1 > kMaxKeyPath) return ERROR_BUFFER_OVERFLOW;
   char path[kMaxKeyPath];
   std::memcpy(path, base_path.data(), base_path.size());
   path[base_path.size()] = '\\';
   std::memcpy(path + base_path.size() + 1, key_name.data(), key_name.size());
-  return CreateMachine(std::string_view(path, base_path.size() + 1 + key_name.size()), access);
+  return Create(root, std::string_view(path, base_path.size() + 1 + key_name.size()), access);
 }
 
 long RegistryKey::Close() {

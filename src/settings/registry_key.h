@@ -23,6 +23,9 @@ class RegistryKey {
   // base_path + '\' + key_name below HKEY_LOCAL_MACHINE. A path that does not
   // fit MAX_PATH gives ERROR_BUFFER_OVERFLOW and opens nothing.
   long CreatePath(std::string_view base_path, std::string_view key_name, std::uint32_t access);
+  // The same below another root.
+  long CreatePath(RegHandle root, std::string_view base_path, std::string_view key_name,
+                  std::uint32_t access);
   // Closes the held key (0 when none is held).
   long Close();
 

@@ -9,6 +9,7 @@
 
 #include "serial/port_map.h"
 #include "serial/port_settings.h"
+#include "settings/registry_backend.h"
 
 namespace tapix {
 
@@ -22,6 +23,26 @@ void LoadFromRegistry(PortSettings& settings, std::string_view key_name,
 // (0, or the first error of opening or of writing the store) is for tests.
 long SaveToRegistry(const PortSettings& settings, std::string_view key_name,
                     std::string_view base_path);
+
+// The same below another root.
+void LoadFromRegistryAt(RegHandle root, PortSettings& settings, std::string_view key_name,
+                        std::string_view base_path);
+long SaveToRegistryAt(RegHandle root, const PortSettings& settings, std::string_view key_name,
+                      std::string_view base_path);
+
+// The store of the Windows build, for users with and without administrator
+// rights. The load reads HKEY_LOCAL_MACHINE, then the user's own copy below
+// HKEY_CURRENT_USER on top when there is one. The save writes
+// HKEY_LOCAL_MACHINE (and the user's copy too when it exists, so that it
+// never hides newer values); when HKEY_LOCAL_MACHINE refuses the write
+// (ERROR_ACCESS_DENIED), the values go to HKEY_CURRENT_USER and one line on
+// the store console says so. A save that fails altogether is one line on the
+// store console with the error code and text, never silent. Result: 0 or the
+// error that stopped the save.
+void LoadFromMachineAndUser(PortSettings& settings, std::string_view key_name,
+                            std::string_view base_path);
+long SaveToMachineOrUser(const PortSettings& settings, std::string_view key_name,
+                         std::string_view base_path);
 
 // The explicit entries of the port map: values "COMn" = device path (text) in
 // the key "Ports" below the settings key. Names that are not "COM" and a

@@ -132,7 +132,7 @@ TEST_F(PosixDeviceTest, WriteThatCannotFinishReturnsWhatWentOut) {
 TEST_F(PosixDeviceTest, InputWaitingLooksWithoutWaiting) {
   EXPECT_FALSE(device_->InputWaiting());
   pty_.Send("E");
-  pollfd p{device_->WaitFd(), POLLIN, 0};
+  pollfd p{static_cast<int>(device_->InputWaitHandle()), POLLIN, 0};
   ASSERT_EQ(::poll(&p, 1, 10000), 1);
   EXPECT_TRUE(device_->InputWaiting());
 }

@@ -196,7 +196,7 @@ class PipeDevice final : public SerialDevice {
   bool SetState(const DCB&) override { return true; }
   CommTimeouts GetTimeouts() const override { return {}; }
   void SetTimeouts(const CommTimeouts&) override {}
-  int WaitFd() const override { return read_fd_; }
+  WaitHandle InputWaitHandle() override { return read_fd_; }
   bool InputWaiting() const override {
     pollfd p{read_fd_, POLLIN, 0};
     return ::poll(&p, 1, 0) > 0;

@@ -8,11 +8,13 @@
 #include "core/receiver.h"
 #include "core/requests.h"
 #include "core/session.h"
-#include "fakes.h"
-#include "serial/port_map.h"
+#include "core/signals.h"
+#include "core/session_fixture.h"
+#include "serial/port_list.h"
 #include "ui/main_window_table.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/port_dialog.h"
+#include "ui/win32/win32_loop.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -23,9 +25,6 @@
 
 namespace tapix {
 namespace {
-
-using testing::CaptureConsole;
-using testing::ScriptedDevice;
 
 // Removes whatever is queued (a quit message posted by a window of an earlier
 // test included). True when a quit message was among them.
@@ -43,17 +42,12 @@ bool DrainMessages() {
   return quit;
 }
 
-class Win32WindowTest : public ::testing::Test {
+// A session with a scripted device and the start values, and its window.
+class Win32WindowTest : public ::testing::Test, protected testing::SessionFixture {
  protected:
   void SetUp() override {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&classes);
-    SetDefaults(session.settings);
-    ResetOptions(session);
-    auto dev = std::make_unique<ScriptedDevice>();
-    device = dev.get();
-    session.port = std::move(dev);
-    session.console = &console;
     window = std::make_unique<win32::MainWindow>(session);
     dialog = window->Create(GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(dialog, nullptr) << "template 101 missing? error " << GetLastError();
@@ -68,9 +62,6 @@ class Win32WindowTest : public ::testing::Test {
   void Click(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
   bool Checked(int id) const { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
-  Session session;
-  ScriptedDevice* device = nullptr;
-  CaptureConsole console;
   std::unique_ptr<win32::MainWindow> window;
   HWND dialog = nullptr;
 };
@@ -318,6 +309,20 @@ TEST_F(Win32WindowTest, ComboListsThePortsAndOnlyACompletedChoiceReselects) {
   EXPECT_NE(console.log_.find("CreateFile (COM0) failed"), std::string::npos) << console.log_;
 }
 
+TEST_F(Win32WindowTest, TheLoopSendsAClickAtOnceAndEndsOnAStopRequest) {
+  const WaitHandle stop = InstallStopSignals();
+  ASSERT_NE(stop, kNoWaitHandle);
+  SetDlgItemInt(dialog, ctl::FieldAWaiter, 5, FALSE);
+  PostMessageA(Item(ctl::BtnA), BM_CLICK, 0, 0);
+  // Served after the click's messages, when the loop next waits: Ctrl+C.
+  SetEvent(reinterpret_cast<HANDLE>(stop));
+  win32::RunWindowLoop(session, dialog);
+  EXPECT_EQ(device->written_, "A005");
+  EXPECT_TRUE(session.quit_requested);
+  EXPECT_FALSE(window->QueryTimerRunning()) << "ended like Beenden";
+  EXPECT_FALSE(TakeStopSignal()) << "the loop took the stop";
+}
+
 TEST_F(Win32WindowTest, ConfigureDoesNothingForTheEmptyEntry) {
   int shown = 0;
   session.configure_dialog = [&shown](std::string_view, DCB&) { return ++shown, false; };
@@ -359,15 +364,28 @@ TEST(Win32PortDialogTest, ListsThePresentPortsAndCancelKeepsThePortNumber) {
     const int result = win32::RunPortDialog(GetModuleHandleA(nullptr), nullptr, session);
     EXPECT_EQ(result, answer);
     // Present ports only: the empty entry and one per port of the list.
+    const std::set<std::uint32_t> present = PresentPorts();
     std::uint32_t listed = 0;
-    for (const auto& [port, path] : Ports().All()) listed += port <= 32 ? 1 : 0;
+    for (std::uint32_t port : present) listed += port <= 32 ? 1 : 0;
     EXPECT_EQ(run.entries, static_cast<LRESULT>(listed + 1));
     // Cancel keeps the number; "OK" takes COM1, preselected when present.
-    const bool com1 = Ports().All().count(1) != 0;
+    const bool com1 = present.count(1) != 0;
     EXPECT_EQ(session.settings.port, answer == IDOK && com1 ? 1u : 0u);
     EXPECT_EQ(run.selection, com1 ? 1 : -1);
   }
   g_question = nullptr;
+}
+
+TEST(Win32PortDialogTest, AStopRequestCancelsTheQuestion) {
+  Session session;
+  SetDefaults(session.settings);
+  session.settings.port = 0;
+  const WaitHandle stop = InstallStopSignals();
+  ASSERT_NE(stop, kNoWaitHandle);
+  SetEvent(reinterpret_cast<HANDLE>(stop));
+  EXPECT_EQ(win32::RunPortDialog(GetModuleHandleA(nullptr), nullptr, session), IDCANCEL);
+  EXPECT_EQ(session.settings.port, 0u);
+  TakeStopSignal();
 }
 
 }  // namespace

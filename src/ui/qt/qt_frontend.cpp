@@ -47,12 +47,12 @@ void QtLoop::Exec() {
 }
 
 void QtLoop::WatchPort() {
-  const SerialDevice* now = session_.port.get();
-  if (now == watched_port_ && (port_notifier_ != nullptr) == (now && now->WaitFd() >= 0)) return;
+  SerialDevice* now = session_.port.get();
+  if (now == watched_port_ && (port_notifier_ != nullptr) == (now && now->InputWaitHandle() >= 0)) return;
   Drop(port_notifier_);
   watched_port_ = now;
-  if (!now || now->WaitFd() < 0) return;
-  port_notifier_ = new QSocketNotifier(now->WaitFd(), QSocketNotifier::Read, this);
+  if (!now || now->InputWaitHandle() < 0) return;
+  port_notifier_ = new QSocketNotifier(static_cast<int>(now->InputWaitHandle()), QSocketNotifier::Read, this);
   port_notifier_->setEnabled(suspended_ == 0);
   connect(port_notifier_, &QSocketNotifier::activated, this, &QtLoop::OnPortInput);
 }

@@ -1,6 +1,7 @@
 #include "ui/win32/port_dialog.h"
 
 #include "core/control_ids.h"
+#include "core/signals.h"
 #include "ui/win32/dialog_panel.h"
 
 #include <cstring>
@@ -15,7 +16,15 @@ static_assert(sizeof(::DCB) == sizeof(tapix::DCB), "DCB layout");
 struct PortQuestion {
   Session& session;
   DialogPanel panel;
+  HANDLE stop_wait = nullptr;
 };
+
+// Ctrl+C or closing the console while the question is open: it is cancelled,
+// and so the run ends (a thread-pool wait on the stop event; the dialog's own
+// loop cannot wait on it).
+void CALLBACK CancelOnStop(PVOID dialog, BOOLEAN) {
+  PostMessageA(static_cast<HWND>(dialog), WM_COMMAND, IDCANCEL, 0);
+}
 
 INT_PTR CALLBACK PortDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
@@ -24,6 +33,11 @@ INT_PTR CALLBACK PortDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
     question->panel.SetDialog(dialog);
     question->session.port_list.Bind(&question->panel);
     question->session.port_list.Fill(1);  // COM1 preselected when present
+    const WaitHandle stop = InstallStopSignals();
+    if (stop != kNoWaitHandle) {
+      RegisterWaitForSingleObject(&question->stop_wait, reinterpret_cast<HANDLE>(stop),
+                                  &CancelOnStop, dialog, INFINITE, WT_EXECUTEONLYONCE);
+    }
     return TRUE;
   }
   auto* question = reinterpret_cast<PortQuestion*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -58,6 +72,7 @@ int RunPortDialog(HINSTANCE instance, HWND owner, Session& session) {
   PortQuestion question{session, DialogPanel()};
   const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(kPortDialogTemplate), owner,
                                          &PortDialogProc, reinterpret_cast<LPARAM>(&question));
+  if (question.stop_wait) UnregisterWaitEx(question.stop_wait, INVALID_HANDLE_VALUE);
   // The list no longer belongs to the gone dialog.
   session.port_list.Bind(nullptr);
   // A dialog that could not be shown is no choice: the run ends.

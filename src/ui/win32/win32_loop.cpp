@@ -1,6 +1,9 @@
 #include "ui/win32/win32_loop.h"
 
 #include "core/loop.h"
+#include "core/signals.h"
+#include "ui/headless/headless_common.h"
+#include "ui/win32/wait_set.h"
 
 namespace tapix::win32 {
 namespace {
@@ -23,22 +26,52 @@ bool PumpMessages(Session& session, HWND dialog) {
   return handled;
 }
 
+void TakeConsoleLines(Session& session, bool& input_open) {
+  std::string line;
+  while (!session.quit_requested) {
+    const ConsoleLines::Next next = ConsoleLines::Get().Take(line);
+    if (next == ConsoleLines::Next::End) input_open = false;
+    if (next != ConsoleLines::Next::Line) return;
+    OnConsoleLine(session, line);
+  }
+}
+
 }  // namespace
 
 void RunWindowLoop(Session& session, HWND dialog) {
+  WaitSet waits;
+  // Commands on standard input work while the window is open, as in the
+  // console front end; at the end of input the window goes on.
+  bool input_open = true;
   while (!session.quit_requested) {
     if (PumpMessages(session, dialog)) {
-      // A click's request goes out now, not after the next read time-out.
+      // A click's request goes out now, not after the next read.
       if (!session.quit_requested) PassAfterEvent(session);
       continue;
     }
-    if (session.port) {
-      PollPass(session);
-      CheckHangup(session);
-      continue;
+    WaitHandle handles[WaitSet::kMaxHandles];
+    const std::size_t count = waits.Collect(session, input_open, handles);
+    HANDLE system[WaitSet::kMaxHandles];
+    for (std::size_t i = 0; i < count; ++i) system[i] = reinterpret_cast<HANDLE>(handles[i]);
+    const DWORD r = MsgWaitForMultipleObjectsEx(static_cast<DWORD>(count), system, INFINITE,
+                                                QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (r == WAIT_FAILED) break;
+    if (r == WAIT_OBJECT_0 + count) continue;  // window messages
+    switch (waits.Which(r - WAIT_OBJECT_0)) {
+      case WaitSet::Source::Stop:
+        // Ctrl+C or closing the console: "Beenden".
+        if (TakeStopSignal()) SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+        break;
+      case WaitSet::Source::Lines:
+        TakeConsoleLines(session, input_open);
+        break;
+      case WaitSet::Source::Port:
+        OnPortInput(session);
+        break;
+      case WaitSet::Source::Timer:  // the dialog's own WM_TIMER queries
+      case WaitSet::Source::Other:
+        break;
     }
-    // No port: nothing but a message can change anything.
-    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }
 

@@ -1,7 +1,7 @@
-// The console front end: the in-memory panel stands in for the window, command
-// lines come from standard input, and one poll() waits on everything at once —
-// the port, the input, the query timer and the stop signals — so the program
-// never spins, with or without a port.
+// The console front end on Linux: the in-memory panel stands in for the
+// window, command lines come from standard input, and one poll() waits on
+// everything at once — the port, the input, the query timer and the stop
+// signals — so the program never spins, with or without a port.
 #include <poll.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -10,15 +10,13 @@
 #include <cstdint>
 #include <string>
 
-#include "core/console_commands.h"
 #include "core/console_input.h"
-#include "core/exit_codes.h"
-#include "core/loop.h"
 #include "core/memory_panel.h"
 #include "core/requests.h"
 #include "core/signals.h"
 #include "core/window_commands.h"
 #include "ui/frontend.h"
+#include "ui/headless/headless_common.h"
 
 namespace tapix {
 namespace {
@@ -78,49 +76,7 @@ class TimerFd {
 
 class HeadlessFrontEnd final : public FrontEnd {
  public:
-  int ChoosePort(Session& session) override {
-    MemoryPanel dialog;
-    session.port_list.Bind(&dialog);
-    session.port_list.Fill(1);
-    Console& out = *session.console;
-    out.Log("COM-Port Ausw\xE4hlen:\n");
-    const auto& entries = dialog.ComboEntries();
-    for (std::size_t i = 1; i < entries.size(); ++i) {
-      Logf(out, "  %s%s%s%s\n", entries[i].text.c_str(), entries[i].detail.empty() ? "" : " (",
-           entries[i].detail.c_str(), entries[i].detail.empty() ? "" : ")");
-    }
-    if (entries.size() <= 1) out.Log("  (keine Schnittstelle gefunden)\n");
-    const std::uint32_t preselected = session.port_list.SelectedPort();
-    if (preselected) {
-      Logf(out, "Nummer eingeben (leer = COM%u, Ende der Eingabe = Abbrechen): ", preselected);
-    } else {
-      out.Log("Nummer eingeben (leer = keine Auswahl, Ende der Eingabe = Abbrechen): ");
-    }
-    std::string answer;
-    int result = 2;
-    if (ReadAnswerLine(&answer)) {
-      result = 1;
-      std::uint32_t chosen = preselected;
-      std::string digits;
-      for (char c : answer)
-        if (c != ' ' && c != '\t') digits.push_back(c);
-      if (digits.rfind("COM", 0) == 0 || digits.rfind("com", 0) == 0) digits.erase(0, 3);
-      if (!digits.empty()) {
-        chosen = 0;
-        for (int i = 1; i <= 32; ++i) {
-          if (std::to_string(session.port_list.PortAt(i)) == digits && session.port_list.PortAt(i)) {
-            chosen = session.port_list.PortAt(i);
-          }
-        }
-        if (!chosen) Logf(out, "COM%s ist nicht in der Liste.\n", digits.c_str());
-      }
-      session.settings.port = chosen;
-    } else {
-      out.Log("\n");
-    }
-    session.port_list.Bind(nullptr);
-    return result;
-  }
+  int ChoosePort(Session& session) override { return AskForPort(session, ReadAnswerLine); }
 
   void Run(Session& session) override {
     MemoryPanel panel;
@@ -133,15 +89,10 @@ class HeadlessFrontEnd final : public FrontEnd {
     while (!session.quit_requested) {
       // Without a window, a port or more input nothing can happen any more:
       // the run ends instead of waiting for ever.
-      if (!input_open && !session.port) {
-        session.console->Log("Keine Schnittstelle offen und keine Eingabe mehr: Ende.\n");
-        session.exit_code = kExitNoPort;
-        OnCommand(session, 1);
-        break;
-      }
+      if (EndWithoutPortOrInput(session, input_open)) break;
       pollfd fds[4];
       nfds_t count = 0;
-      const int port_fd = session.port ? session.port->WaitFd() : -1;
+      const int port_fd = session.port ? static_cast<int>(session.port->InputWaitHandle()) : -1;
       fds[count++] = {stop_fd, POLLIN, 0};
       fds[count++] = {timer.fd(), POLLIN, 0};
       const nfds_t input_slot = count;
@@ -153,25 +104,19 @@ class HeadlessFrontEnd final : public FrontEnd {
         break;
       }
       if (fds[0].revents && TakeStopSignal()) {
-        OnCommand(session, 1);
+        OnStop(session);
         break;
       }
       // Window events first, as the loop has it: console lines, then the timer.
       if (fds[input_slot].revents) {
         input_open = input.ReadAvailable([&](std::string_view line) {
-          if (session.quit_requested) return;
-          ExecuteCommandLine(session, line);
-          PassAfterEvent(session);
+          if (!session.quit_requested) OnConsoleLine(session, line);
         });
         if (session.quit_requested) break;
       }
-      if (fds[1].revents && timer.Take() > 0) {
-        OnTimer(session);
-        PassAfterEvent(session);
-      }
-      if (fds[port_slot].revents && session.port && session.port->WaitFd() == port_fd) {
-        PollPass(session);
-        CheckHangup(session);
+      if (fds[1].revents && timer.Take() > 0) OnQueryTick(session);
+      if (fds[port_slot].revents && session.port && session.port->InputWaitHandle() == port_fd) {
+        OnPortInput(session);
       }
     }
     ForgetWindow(session);

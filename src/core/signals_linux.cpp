@@ -21,7 +21,7 @@ extern "C" void OnStopSignal(int) {
 
 }  // namespace
 
-int InstallStopSignals() {
+WaitHandle InstallStopSignals() {
   if (g_pipe[0] >= 0) return g_pipe[0];
   if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     g_pipe[0] = g_pipe[1] = -1;
@@ -46,5 +46,7 @@ bool TakeStopSignal() {
   while (::read(g_pipe[0], buffer, sizeof buffer) > 0) seen = true;
   return seen;
 }
+
+void StopSignalsDone() {}
 
 }  // namespace tapix

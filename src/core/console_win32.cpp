@@ -1,0 +1,35 @@
+// The console on Windows: standard output for the log, the console device
+// "CONOUT$" for the echo (dropped when the process has no console).
+#include "core/console.h"
+
+#include <cstdio>
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+namespace tapix {
+
+StdConsole::StdConsole() {
+  // Binary standard output: a log line ends in "\n" alone, as on every
+  // platform, and the bytes of a message reach a file or pipe unchanged.
+  _setmode(_fileno(stdout), _O_BINARY);
+  HANDLE device = ::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+  echo_ = reinterpret_cast<WaitHandle>(device);  // INVALID_HANDLE_VALUE is kNoWaitHandle
+}
+
+StdConsole::~StdConsole() {
+  if (echo_ != kNoWaitHandle) ::CloseHandle(reinterpret_cast<HANDLE>(echo_));
+}
+
+void StdConsole::Echo(char byte) {
+  if (echo_ == kNoWaitHandle) return;
+  // Keep the order with the log lines when both reach the same console.
+  std::fflush(stdout);
+  DWORD written = 0;
+  ::WriteConsoleA(reinterpret_cast<HANDLE>(echo_), &byte, 1, &written, nullptr);
+}
+
+}  // namespace tapix

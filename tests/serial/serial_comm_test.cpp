@@ -1,0 +1,79 @@
+// The present ports from the registry's list of serial devices.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/memory_panel.h"
+#include "memory_registry.h"
+#include "serial/port_list.h"
+
+namespace tapix::testing {
+namespace {
+
+const std::string kSerialComm = "Hardware\\DeviceMap\\SerialComm";
+
+class SerialCommTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetRegistry(&registry_); }
+  void TearDown() override {
+    SetRegistry(nullptr);
+    EXPECT_EQ(registry_.OpenKeys(), 0u) << "the key must be closed again";
+  }
+  // One device value; the value names are not looked at, so they count up.
+  void Device(const std::string& data, std::uint32_t type = REG_SZ) {
+    registry_.Put(HKEY_LOCAL_MACHINE, kSerialComm, "\\Device\\Serial" + std::to_string(next_++),
+                  type, data + std::string(1, '\0'));
+  }
+  MemoryRegistry registry_;
+  int next_ = 0;
+};
+
+TEST_F(SerialCommTest, DevicesInAnyOrderFillTheListAscending) {
+  Device("COM3");
+  Device("COM1");
+  Device("COM12");
+  EXPECT_EQ(SerialCommPorts(), (std::set<std::uint32_t>{1, 3, 12}));
+
+  MemoryPanel panel;
+  PortList list;
+  list.Bind(&panel);
+  list.Fill(3, SerialCommPorts());
+  ASSERT_EQ(panel.ComboEntries().size(), 4u);
+  EXPECT_EQ(panel.ComboEntries()[3].text, "COM12");
+  EXPECT_EQ(list.SelectedPort(), 3u);
+  EXPECT_EQ(list.PortAt(3), 12u);
+}
+
+TEST_F(SerialCommTest, OnlyNumbersFrom1To32AfterThreeCharactersCount) {
+  Device("COM33");
+  Device("COM0");
+  Device("COM-4");
+  Device("COM");                        // shorter than four characters
+  Device("COM99999999999999999999");    // must not wrap into the range
+  Device("COM 7");                      // white space before the number
+  Device("COM+8x");                     // a sign, and a stop at the first non-digit
+  Device("XYZ9");                       // the first three are not compared
+  Device("COM5", REG_BINARY);           // the type is not looked at
+  Device("COM5");                       // named twice: once
+  EXPECT_EQ(SerialCommPorts(), (std::set<std::uint32_t>{5, 7, 8, 9}));
+}
+
+TEST_F(SerialCommTest, ReadingStopsAfter33ValuesOrAtOneThatDoesNotFit) {
+  for (int i = 0; i < 33; ++i) Device("COM1");
+  Device("COM2");  // the 34th value is not read
+  EXPECT_EQ(SerialCommPorts(), (std::set<std::uint32_t>{1}));
+
+  MemoryRegistry other;
+  SetRegistry(&other);
+  other.Put(HKEY_LOCAL_MACHINE, kSerialComm, "a", REG_SZ, std::string("COM3\0", 5));
+  other.Put(HKEY_LOCAL_MACHINE, kSerialComm, "b", REG_SZ, "COM4" + std::string(300, ' '));
+  other.Put(HKEY_LOCAL_MACHINE, kSerialComm, "c", REG_SZ, std::string("COM6\0", 5));
+  EXPECT_EQ(SerialCommPorts(), (std::set<std::uint32_t>{3})) << "a value too long ends the list";
+  EXPECT_EQ(other.OpenKeys(), 0u);
+  SetRegistry(&registry_);
+}
+
+TEST_F(SerialCommTest, NoKeyNoPorts) { EXPECT_TRUE(SerialCommPorts().empty()); }
+
+}  // namespace
+}  // namespace tapix::testing
