@@ -4,10 +4,16 @@
 // runs each OP in order and prints one line per answer:
 //   set:ID=TEXT   the control's text (SetDlgItemTextA)
 //   click:ID      a button click (BM_CLICK)
+//   text:ID       prints the control's text
 //   checked:ID    prints 1 when the box is ticked, else 0
 //   count:ID      prints the combo box's entry count
 //   where:ID      prints the screen position "X Y" of the control's centre
 // Exit code 0, 1 when the window did not come or an ID is not there.
+//
+// window_driver --keep-desktop: holds a hidden window until it is ended, so
+// Wine's desktop process stays for the whole test run. Otherwise it starts
+// with the first window of every test and inherits that test's output, and
+// the test harness waits for it to end (some 20 s a test).
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -19,6 +25,13 @@
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
+  if (std::strcmp(argv[1], "--keep-desktop") == 0) {
+    CreateWindowExA(0, "Static", "tapix desktop keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                    GetModuleHandleA(nullptr), nullptr);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 0;
+  }
   _setmode(_fileno(stdout), _O_BINARY);
   HWND dialog = nullptr;
   for (int i = 0; i < 200 && !(dialog = FindWindowA(nullptr, argv[1])); ++i) Sleep(100);
@@ -42,6 +55,10 @@ int main(int argc, char** argv) {
       SetDlgItemTextA(dialog, id, eq == std::string::npos ? "" : op.c_str() + eq + 1);
     } else if (verb == "click") {
       SendMessageA(control, BM_CLICK, 0, 0);
+    } else if (verb == "text") {
+      char text[256] = {};
+      GetDlgItemTextA(dialog, id, text, sizeof text);
+      std::printf("%s\n", text);
     } else if (verb == "checked") {
       std::printf("%d\n", IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0);
     } else if (verb == "count") {

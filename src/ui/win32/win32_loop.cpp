@@ -45,7 +45,10 @@ void RunWindowLoop(Session& session, HWND dialog) {
   bool input_open = true;
   while (!session.quit_requested) {
     if (PumpMessages(session, dialog)) {
-      // A click's request goes out now, not after the next read.
+      // Operator events before the line: command lines that came meanwhile
+      // too (the first pass follows the window's creation, which may take a
+      // while), then a click's request goes out now, not after the next read.
+      if (input_open) TakeConsoleLines(session, input_open);
       if (!session.quit_requested) PassAfterEvent(session);
       continue;
     }
