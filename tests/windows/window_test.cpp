@@ -284,6 +284,23 @@ TEST_F(Win32WindowTest, BeendenAndTheCloseCommandEndTheLoopWmCloseAndEscapeDoNot
   EXPECT_TRUE(DrainMessages());
 }
 
+TEST_F(Win32WindowTest, EnterInAFieldIsBeendenEscapeNothingMinimiseWithoutOwner) {
+  auto key = [this](HWND focus, WPARAM vk) {
+    SetFocus(focus);
+    MSG down{focus, WM_KEYDOWN, vk, 0, 0, {0, 0}};
+    return IsDialogMessageA(dialog, &down);
+  };
+  EXPECT_TRUE(key(Item(ctl::FieldAWaiter), VK_ESCAPE));
+  EXPECT_FALSE(session.quit_requested);
+  EXPECT_TRUE(key(Item(ctl::FieldAWaiter), VK_RETURN));
+  EXPECT_TRUE(session.quit_requested) << "no default button: Enter is IDOK";
+  EXPECT_TRUE(DrainMessages());
+
+  // Without an owner (no console window) the dialog itself goes down.
+  SendMessageA(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(IsIconic(dialog));
+}
+
 TEST_F(Win32WindowTest, ComboListsThePortsAndOnlyACompletedChoiceReselects) {
   const std::uint32_t port_before = session.settings.port;
   session.port_list.Fill(3, {1, 3, 12});
