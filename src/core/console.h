@@ -38,6 +38,7 @@ class StdConsole final : public Console {
 
  private:
   WaitHandle echo_ = kNoWaitHandle;  // the echo device: a descriptor or a HANDLE
+  unsigned console_code_page_ = 0;    // Windows: the console's output code page at start
 };
 
 }  // namespace tapix

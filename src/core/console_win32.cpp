@@ -14,6 +14,11 @@ StdConsole::StdConsole() {
   // Binary standard output: a log line ends in "\n" alone, as on every
   // platform, and the bytes of a message reach a file or pipe unchanged.
   _setmode(_fileno(stdout), _O_BINARY);
+  // The texts are code page 1252 (the "\xFC" of "ung\xFCltig"); a console
+  // shows the OEM code page (850 in Germany) unless told otherwise. The
+  // console's own page comes back at the end.
+  console_code_page_ = ::GetConsoleOutputCP();
+  if (console_code_page_ != 0) ::SetConsoleOutputCP(1252);
   HANDLE device = ::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                 nullptr);
@@ -22,6 +27,7 @@ StdConsole::StdConsole() {
 
 StdConsole::~StdConsole() {
   if (echo_ != kNoWaitHandle) ::CloseHandle(reinterpret_cast<HANDLE>(echo_));
+  if (console_code_page_ != 0) ::SetConsoleOutputCP(console_code_page_);
 }
 
 void StdConsole::Echo(char byte) {

@@ -91,12 +91,17 @@ std::string OptionsHelp() {
 }
 
 std::string ExitCodesHelp() {
-  return "Ende mit:\n"
-         "  0  normales Ende (Beenden, quit, Strg+C, SIGTERM)\n"
-         "  1  ohne Schnittstelle: Auswahl abgebrochen oder leer; ohne Fenster keine\n"
-         "     Schnittstelle offen und die Standardeingabe zu Ende\n"
-         "  2  falscher Aufruf (unbekannte Option) oder Start nicht wie verlangt\n"
-         "     m\xF6glich (virtuelle Leitung nicht angelegt)\n";
+  std::string help = "Ende mit:\n";
+  help += StopRequestsHelp();
+  help += "  1  ohne Schnittstelle: Auswahl abgebrochen oder leer; ohne Fenster keine\n"
+          "     Schnittstelle offen und die Standardeingabe zu Ende\n";
+  if (VirtualLineSupported()) {
+    help += "  2  falscher Aufruf (unbekannte Option) oder Start nicht wie verlangt\n"
+            "     m\xF6glich (virtuelle Leitung nicht angelegt)\n";
+  } else {
+    help += "  2  falscher Aufruf (unbekannte Option)\n";
+  }
+  return help;
 }
 
 int RunProgram(const StartOptions& options, FrontEnd& front_end) {

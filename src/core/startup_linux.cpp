@@ -22,6 +22,8 @@ const char* PortFieldHelp() {
   return "  nCom            Portnummer (COMn) oder Ger\xE4tepfad, z.B. /dev/ttyUSB0,9600,N,8,1\n";
 }
 
+const char* StopRequestsHelp() { return "  0  normales Ende (Beenden, quit, Strg+C, SIGTERM)\n"; }
+
 RunPlatform::RunPlatform(Console& console, std::string_view key_name, std::string_view base_path)
     : state_(std::make_unique<State>()), console_(console), key_name_(key_name),
       base_path_(base_path) {}

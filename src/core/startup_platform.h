@@ -22,6 +22,9 @@ bool VirtualLineSupported();
 // The help line that explains the port field.
 const char* PortFieldHelp();
 
+// The help line of exit code 0: the ways a run ends normally.
+const char* StopRequestsHelp();
+
 // The console window found at start-up (a HWND; 0 when there is none, and
 // always on Linux): the owner of the Windows build's dialogs.
 std::uintptr_t ConsoleWindow();

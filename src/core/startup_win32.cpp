@@ -18,6 +18,10 @@ bool VirtualLineSupported() { return false; }
 
 const char* PortFieldHelp() { return "  nCom            Portnummer n von COMn, z.B. 3,9600,E,8,1\n"; }
 
+const char* StopRequestsHelp() {
+  return "  0  normales Ende (Beenden, quit, Strg+C, Strg+Pause, Konsole geschlossen)\n";
+}
+
 RunPlatform::RunPlatform(Console& console, std::string_view key_name, std::string_view base_path)
     : console_(console), key_name_(key_name), base_path_(base_path) {}
 

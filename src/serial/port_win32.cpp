@@ -131,7 +131,7 @@ class CommDevice final : public SerialDevice {
     if (n == 0) return 0;
     // The write time-outs are the same in both read modes: no switch needed,
     // and a pending first-byte read may stay (the port is full duplex).
-    return Transfer(true, const_cast<void*>(data), n);
+    return Transfer(true, data, n);
   }
 
   void ClearErrors() override {
@@ -165,7 +165,12 @@ class CommDevice final : public SerialDevice {
   }
 
   WaitHandle InputWaitHandle() override {
-    if (!have_byte_ && !wait_pending_ && !hung_up_) StartFirstByteWait();
+    if (hung_up_) {
+      // Wake the loop at once: its pass finds the hang-up and closes the port.
+      ::SetEvent(wait_.hEvent);
+    } else if (!have_byte_ && !wait_pending_) {
+      StartFirstByteWait();
+    }
     return reinterpret_cast<WaitHandle>(wait_.hEvent);
   }
 
@@ -182,11 +187,11 @@ class CommDevice final : public SerialDevice {
  private:
   // One overlapped read or write, waited for: the time-outs in force decide
   // when it ends. The count done; the last error is set when it failed.
-  std::size_t Transfer(bool write, void* data, std::size_t n) {
+  std::size_t Transfer(bool write, const void* data, std::size_t n) {
     ::ResetEvent(io_.hEvent);
     const DWORD size = n > MAXDWORD ? MAXDWORD : static_cast<DWORD>(n);
     const BOOL started = write ? ::WriteFile(handle_, data, size, nullptr, &io_)
-                               : ::ReadFile(handle_, data, size, nullptr, &io_);
+                               : ::ReadFile(handle_, const_cast<void*>(data), size, nullptr, &io_);
     if (!started && ::GetLastError() != ERROR_IO_PENDING) {
       NoteFailure();
       return 0;

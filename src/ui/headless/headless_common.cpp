@@ -1,6 +1,7 @@
 #include "ui/headless/headless_common.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/console_commands.h"
@@ -8,6 +9,7 @@
 #include "core/loop.h"
 #include "core/memory_panel.h"
 #include "core/window_commands.h"
+#include "ui/frontend.h"
 
 namespace tapix {
 
@@ -54,6 +56,24 @@ int AskForPort(Session& session, const AnswerReader& read_answer) {
   session.port_list.Bind(nullptr);
   return result;
 }
+
+namespace {
+
+class HeadlessFrontEnd final : public FrontEnd {
+ public:
+  int ChoosePort(Session& session) override { return AskForPort(session, ReadAnswerLine); }
+
+  void Run(Session& session) override {
+    MemoryPanel panel;
+    InitWindow(session, panel);
+    RunHeadlessLoop(session);
+    ForgetWindow(session);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FrontEnd> MakeHeadlessFrontEnd() { return std::make_unique<HeadlessFrontEnd>(); }
 
 bool EndWithoutPortOrInput(Session& session, bool input_open) {
   if (input_open || session.port) return false;

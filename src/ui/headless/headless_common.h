@@ -16,6 +16,14 @@ namespace tapix {
 // (Ctrl+C) comes first.
 using AnswerReader = std::function<bool(std::string*)>;
 
+// The platform's wait (headless_frontend_linux.cpp / _win32.cpp):
+// Reads one answer line for the port question (nothing after it is taken
+// from the command lines that follow); false at the end of input or when a
+// stop (Ctrl+C) comes first.
+bool ReadAnswerLine(std::string* line);
+// Runs the loop with the headless panel in place until session.quit_requested.
+void RunHeadlessLoop(Session& session);
+
 // The port question on the console: the present ports, then a number read
 // with `read_answer`. 1 after an answer (settings.port holds the choice, 0
 // for none), 2 when the input ended or a stop came first.

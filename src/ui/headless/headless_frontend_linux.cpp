@@ -11,19 +11,14 @@
 #include <string>
 
 #include "core/console_input.h"
-#include "core/memory_panel.h"
 #include "core/requests.h"
 #include "core/signals.h"
-#include "core/window_commands.h"
-#include "ui/frontend.h"
 #include "ui/headless/headless_common.h"
 
 namespace tapix {
-namespace {
 
-// Reads one line from standard input byte by byte, so nothing after it is
-// taken away from the command reader that follows. False at end of input or
-// when a stop signal (Ctrl+C) comes first.
+// Standard input is read byte by byte here, so nothing after the line is
+// taken away from the command reader that follows.
 bool ReadAnswerLine(std::string* line) {
   line->clear();
   const int stop_fd = InstallStopSignals();
@@ -45,6 +40,8 @@ bool ReadAnswerLine(std::string* line) {
   if (!line->empty() && line->back() == '\r') line->pop_back();
   return true;
 }
+
+namespace {
 
 class TimerFd {
  public:
@@ -74,57 +71,47 @@ class TimerFd {
   int fd_ = -1;
 };
 
-class HeadlessFrontEnd final : public FrontEnd {
- public:
-  int ChoosePort(Session& session) override { return AskForPort(session, ReadAnswerLine); }
-
-  void Run(Session& session) override {
-    MemoryPanel panel;
-    InitWindow(session, panel);
-    const int stop_fd = InstallStopSignals();
-    TimerFd timer;
-    LineReader input(0);
-    bool input_open = true;
-
-    while (!session.quit_requested) {
-      // Without a window, a port or more input nothing can happen any more:
-      // the run ends instead of waiting for ever.
-      if (EndWithoutPortOrInput(session, input_open)) break;
-      pollfd fds[4];
-      nfds_t count = 0;
-      const int port_fd = session.port ? static_cast<int>(session.port->InputWaitHandle()) : -1;
-      fds[count++] = {stop_fd, POLLIN, 0};
-      fds[count++] = {timer.fd(), POLLIN, 0};
-      const nfds_t input_slot = count;
-      fds[count++] = {input_open ? 0 : -1, POLLIN, 0};
-      const nfds_t port_slot = count;
-      fds[count++] = {port_fd, POLLIN, 0};
-      if (::poll(fds, count, -1) < 0) {
-        if (errno == EINTR) continue;
-        break;
-      }
-      if (fds[0].revents && TakeStopSignal()) {
-        OnStop(session);
-        break;
-      }
-      // Window events first, as the loop has it: console lines, then the timer.
-      if (fds[input_slot].revents) {
-        input_open = input.ReadAvailable([&](std::string_view line) {
-          if (!session.quit_requested) OnConsoleLine(session, line);
-        });
-        if (session.quit_requested) break;
-      }
-      if (fds[1].revents && timer.Take() > 0) OnQueryTick(session);
-      if (fds[port_slot].revents && session.port && session.port->InputWaitHandle() == port_fd) {
-        OnPortInput(session);
-      }
-    }
-    ForgetWindow(session);
-  }
-};
-
 }  // namespace
 
-std::unique_ptr<FrontEnd> MakeHeadlessFrontEnd() { return std::make_unique<HeadlessFrontEnd>(); }
+void RunHeadlessLoop(Session& session) {
+  const int stop_fd = InstallStopSignals();
+  TimerFd timer;
+  LineReader input(0);
+  bool input_open = true;
+
+  while (!session.quit_requested) {
+    // Without a window, a port or more input nothing can happen any more:
+    // the run ends instead of waiting for ever.
+    if (EndWithoutPortOrInput(session, input_open)) break;
+    pollfd fds[4];
+    nfds_t count = 0;
+    const int port_fd = session.port ? static_cast<int>(session.port->InputWaitHandle()) : -1;
+    fds[count++] = {stop_fd, POLLIN, 0};
+    fds[count++] = {timer.fd(), POLLIN, 0};
+    const nfds_t input_slot = count;
+    fds[count++] = {input_open ? 0 : -1, POLLIN, 0};
+    const nfds_t port_slot = count;
+    fds[count++] = {port_fd, POLLIN, 0};
+    if (::poll(fds, count, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (fds[0].revents && TakeStopSignal()) {
+      OnStop(session);
+      break;
+    }
+    // Window events first, as the loop has it: console lines, then the timer.
+    if (fds[input_slot].revents) {
+      input_open = input.ReadAvailable([&](std::string_view line) {
+        if (!session.quit_requested) OnConsoleLine(session, line);
+      });
+      if (session.quit_requested) break;
+    }
+    if (fds[1].revents && timer.Take() > 0) OnQueryTick(session);
+    if (fds[port_slot].revents && session.port && session.port->InputWaitHandle() == port_fd) {
+      OnPortInput(session);
+    }
+  }
+}
 
 }  // namespace tapix

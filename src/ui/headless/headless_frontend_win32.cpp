@@ -5,20 +5,14 @@
 // so the program never spins, with or without a port.
 #include <string>
 
-#include "core/memory_panel.h"
 #include "core/signals.h"
-#include "core/window_commands.h"
-#include "ui/frontend.h"
 #include "ui/headless/headless_common.h"
 #include "ui/win32/wait_set.h"
 
 #include <windows.h>
 
 namespace tapix {
-namespace {
 
-// One answer line for the port question; false at the end of input or when
-// a stop (Ctrl+C) comes first.
 bool ReadAnswerLine(std::string* line) {
   ConsoleLines& lines = ConsoleLines::Get();
   const HANDLE handles[2] = {reinterpret_cast<HANDLE>(InstallStopSignals()),
@@ -38,56 +32,44 @@ bool ReadAnswerLine(std::string* line) {
   }
 }
 
-class HeadlessFrontEnd final : public FrontEnd {
- public:
-  int ChoosePort(Session& session) override { return AskForPort(session, ReadAnswerLine); }
+void RunHeadlessLoop(Session& session) {
+  WaitSet waits;
+  bool input_open = true;
 
-  void Run(Session& session) override {
-    MemoryPanel panel;
-    InitWindow(session, panel);
-    WaitSet waits;
-    bool input_open = true;
-
-    while (!session.quit_requested) {
-      if (EndWithoutPortOrInput(session, input_open)) break;
-      WaitHandle handles[WaitSet::kMaxHandles];
-      const std::size_t count = waits.Collect(session, input_open, handles);
-      HANDLE system[WaitSet::kMaxHandles];
-      for (std::size_t i = 0; i < count; ++i) system[i] = reinterpret_cast<HANDLE>(handles[i]);
-      const DWORD r = ::WaitForMultipleObjects(static_cast<DWORD>(count), system, FALSE, INFINITE);
-      if (r == WAIT_FAILED) break;
-      switch (waits.Which(r - WAIT_OBJECT_0)) {
-        case WaitSet::Source::Stop:
-          if (TakeStopSignal()) OnStop(session);
-          break;
-        case WaitSet::Source::Lines: {
-          // Window events first, as the loop has it: every line that waits.
-          std::string line;
-          for (;;) {
-            const ConsoleLines::Next next = ConsoleLines::Get().Take(line);
-            if (next == ConsoleLines::Next::End) input_open = false;
-            if (next != ConsoleLines::Next::Line) break;
-            OnConsoleLine(session, line);
-            if (session.quit_requested) break;
-          }
-          break;
+  while (!session.quit_requested) {
+    if (EndWithoutPortOrInput(session, input_open)) break;
+    WaitHandle handles[WaitSet::kMaxHandles];
+    const std::size_t count = waits.Collect(session, input_open, handles);
+    HANDLE system[WaitSet::kMaxHandles];
+    for (std::size_t i = 0; i < count; ++i) system[i] = reinterpret_cast<HANDLE>(handles[i]);
+    const DWORD r = ::WaitForMultipleObjects(static_cast<DWORD>(count), system, FALSE, INFINITE);
+    if (r == WAIT_FAILED) break;
+    switch (waits.Which(r - WAIT_OBJECT_0)) {
+      case WaitSet::Source::Stop:
+        if (TakeStopSignal()) OnStop(session);
+        break;
+      case WaitSet::Source::Lines: {
+        // Window events first, as the loop has it: every line that waits.
+        std::string line;
+        for (;;) {
+          const ConsoleLines::Next next = ConsoleLines::Get().Take(line);
+          if (next == ConsoleLines::Next::End) input_open = false;
+          if (next != ConsoleLines::Next::Line) break;
+          OnConsoleLine(session, line);
+          if (session.quit_requested) break;
         }
-        case WaitSet::Source::Timer:
-          OnQueryTick(session);
-          break;
-        case WaitSet::Source::Port:
-          OnPortInput(session);
-          break;
-        case WaitSet::Source::Other:
-          break;
+        break;
       }
+      case WaitSet::Source::Timer:
+        OnQueryTick(session);
+        break;
+      case WaitSet::Source::Port:
+        OnPortInput(session);
+        break;
+      case WaitSet::Source::Other:
+        break;
     }
-    ForgetWindow(session);
   }
-};
-
-}  // namespace
-
-std::unique_ptr<FrontEnd> MakeHeadlessFrontEnd() { return std::make_unique<HeadlessFrontEnd>(); }
+}
 
 }  // namespace tapix
