@@ -5,7 +5,8 @@
 // port mapped to a pty. It has
 //   pty      the peer's end (Send, Receive, Drain, as PtyPair below)
 //   tapix    the running program (a TapixProcess)
-//   Eol()    the line end of the program's log ("\n", or "\r\n" on Windows)
+// Log lines end in "\n" on both (tapix.exe writes standard output in binary
+// mode), and the cases compare them byte for byte.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,25 +23,16 @@ template <class Target>
 class LineFixture : public ::testing::Test {
  protected:
   // A program under Wine may take seconds to start on a busy machine.
-  LineFixture() { ready = tapix.WaitFor(Text(") succeeded\n"), 0, milliseconds(15000)); }
+  LineFixture() { ready = tapix.WaitFor(") succeeded\n", 0, milliseconds(15000)); }
   ~LineFixture() override {
     if (!ended) {
       tapix.Command("quit");
       tapix.Wait();
     }
   }
-  // `text` with the program's line end for every "\n".
-  static std::string Text(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-      if (c == '\n') out += Target::Eol();
-      else out += c;
-    }
-    return out;
-  }
   // Waits for the log to show `lines` after what was found before.
   std::size_t Expect(const std::string& lines) {
-    at = tapix.WaitFor(Text(lines), at);
+    at = tapix.WaitFor(lines, at);
     EXPECT_NE(at, std::string::npos) << "log: " << tapix.Log();
     if (at == std::string::npos) at = tapix.Log().size();
     return at;
@@ -62,7 +54,7 @@ TYPED_TEST_SUITE_P(LineMessages);
 TYPED_TEST_P(LineMessages, StartsWithBannerUsageLessAndOpenLine) {
   ASSERT_NE(this->ready, std::string::npos) << this->tapix.Log();
   const std::string& log = this->tapix.Log();
-  EXPECT_EQ(log.rfind(this->Text("'Ventrix' Test und Simulation\n\n"), 0), 0u) << log;
+  EXPECT_EQ(log.rfind("'Ventrix' Test und Simulation\n\n", 0), 0u) << log;
   EXPECT_EQ(log.find("usage:"), std::string::npos);
   EXPECT_NE(log.find("CreateFile (COM"), std::string::npos);
 }
@@ -189,10 +181,29 @@ TYPED_TEST_P(LineMessages, ClosedOrGarbageInputNeitherStopsNorSpins) {
   this->ended = true;
 }
 
+TYPED_TEST_P(LineMessages, PeerHangUpIsReportedOnceAndDoesNotSpin) {
+  auto& tapix = this->tapix;
+  ASSERT_NE(this->ready, std::string::npos);
+  this->pty.Close();
+  this->Expect("Verbindung unterbrochen");
+  const double before = tapix.CpuSeconds();
+  std::this_thread::sleep_for(milliseconds(1000));
+  const double used = tapix.CpuSeconds() - before;
+  EXPECT_LT(used, 0.5) << "the program spins after the hang-up";
+  const std::string& log = tapix.Log();
+  EXPECT_EQ(log.find("Verbindung unterbrochen", log.find("Verbindung unterbrochen") + 1),
+            std::string::npos);
+  tapix.Command("A 5");  // no port: the request waits, nothing breaks
+  tapix.Command("quit");
+  EXPECT_EQ(tapix.Wait(), 0);
+  this->ended = true;
+}
+
 REGISTER_TYPED_TEST_SUITE_P(LineMessages, StartsWithBannerUsageLessAndOpenLine,
                             AnswersMessagesAndLogsThem, ChecksumAndMismatchedOptions,
                             CreditQuantityAndWaiter3, SplitAndShortMessagesTimeOut,
                             RecordFromTheIsbFieldsGoesOutOnce, HostRequestsReachThePeerByteExact,
-                            ClosedOrGarbageInputNeitherStopsNorSpins);
+                            ClosedOrGarbageInputNeitherStopsNorSpins,
+                            PeerHangUpIsReportedOnceAndDoesNotSpin);
 
 }  // namespace tapix::e2e

@@ -12,7 +12,6 @@ namespace {
 
 // The Linux program on a pty, with a settings store of its own.
 struct PtyLine {
-  static const char* Eol() { return "\n"; }
   TempDir config;
   PtyPair pty;
   TapixProcess tapix{{"--no-window", pty.path() + ",9600,N,8,1"}, config.path()};
@@ -21,23 +20,6 @@ struct PtyLine {
 INSTANTIATE_TYPED_TEST_SUITE_P(Pty, LineMessages, PtyLine);
 
 using Line = LineFixture<PtyLine>;
-
-TEST_F(Line, PeerHangUpIsReportedOnceAndDoesNotSpin) {
-  ASSERT_NE(ready, std::string::npos);
-  pty.Close();
-  Expect("Verbindung unterbrochen");
-  const double before = tapix.CpuSeconds();
-  std::this_thread::sleep_for(milliseconds(1000));
-  const double used = tapix.CpuSeconds() - before;
-  EXPECT_LT(used, 0.5) << "the program spins after the hang-up";
-  const std::string& log = tapix.Log();
-  EXPECT_EQ(log.find("Verbindung unterbrochen", log.find("Verbindung unterbrochen") + 1),
-            std::string::npos);
-  tapix.Command("A 5");  // no port: the request waits, nothing breaks
-  tapix.Command("quit");
-  EXPECT_EQ(tapix.Wait(), 0);
-  ended = true;
-}
 
 TEST_F(Line, SecondProgramCannotHoldThePort) {
   ASSERT_NE(ready, std::string::npos);

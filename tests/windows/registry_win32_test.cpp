@@ -1,6 +1,7 @@
 // The registry backend of the Windows build on the system's registry (Wine's
 // in the test run): each root reaches the system's key of that name, values
-// keep their bytes and types, and the settings load and save through it.
+// keep their bytes and types, RegistryKey's numbers survive as text, and the
+// settings load and save through it.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +11,7 @@
 
 #include "serial/port_settings.h"
 #include "settings/registry_backend.h"
+#include "settings/registry_key.h"
 #include "settings/settings_io.h"
 #include "system_registry.h"
 
@@ -67,9 +69,10 @@ TEST_F(SystemRegistryTest, ValuesKeepBytesAndTypesAndMissingOnesSaySo) {
   size = sizeof small;
   EXPECT_EQ(backend.QueryValue(key, "Baud", &type, small, &size), ERROR_MORE_DATA);
   EXPECT_EQ(size, 6u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(small), 3), "xxx") << "the buffer stays as it was";
   std::uint8_t data[16] = {};
   size = sizeof data;
-  EXPECT_EQ(backend.QueryValue(key, "Baud", &type, data, &size), ERROR_SUCCESS);
+  EXPECT_EQ(backend.QueryValue(key, "bAUD", &type, data, &size), ERROR_SUCCESS);  // any case
   EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), std::string("19200", 6));
   size = sizeof data;
   EXPECT_EQ(backend.QueryValue(key, "Count", &type, data, &size), ERROR_SUCCESS);
@@ -93,6 +96,33 @@ TEST_F(SystemRegistryTest, ValuesKeepBytesAndTypesAndMissingOnesSaySo) {
   RegHandle missing = 0;
   EXPECT_EQ(backend.OpenKey(HKEY_CURRENT_USER, path + "\\Missing", KEY_READ, &missing),
             ERROR_FILE_NOT_FOUND);
+}
+
+// Numbers are written as text of their field's width and read back whole;
+// `long` has 32 bits on Windows, so the full 32-bit range is the edge.
+TEST_F(SystemRegistryTest, RegistryKeyNumbersAsTextAtTheEdgesOfTheirWidth) {
+  RegistryKey key;
+  ASSERT_EQ(key.CreatePath(HKEY_CURRENT_USER, path, "Numbers", KEY_ALL_ACCESS), ERROR_SUCCESS);
+  EXPECT_EQ(key.WriteLong("L", 4294967295u), ERROR_SUCCESS);
+  EXPECT_EQ(key.WriteWord("W", 70000), ERROR_SUCCESS);
+  EXPECT_EQ(key.WriteByte("B", 264), ERROR_SUCCESS);
+  ASSERT_EQ(key.SetText("-2147483648", "N"), ERROR_SUCCESS);
+  const std::string numbers = path + "\\Numbers";
+  EXPECT_EQ(SystemText(SystemRoot::CurrentUser, numbers, "L"), "4294967295");
+  EXPECT_EQ(SystemText(SystemRoot::CurrentUser, numbers, "W"), "4464");
+  EXPECT_EQ(SystemText(SystemRoot::CurrentUser, numbers, "B"), "8");
+  std::uint32_t l = 0, n = 0;
+  std::uint16_t w = 0;
+  std::uint8_t b = 0;
+  EXPECT_EQ(key.ReadLong("L", l), ERROR_SUCCESS);
+  EXPECT_EQ(l, 4294967295u);
+  EXPECT_EQ(key.ReadWord("W", w), ERROR_SUCCESS);
+  EXPECT_EQ(w, 4464);
+  EXPECT_EQ(key.ReadByte("B", b), ERROR_SUCCESS);
+  EXPECT_EQ(b, 8);
+  EXPECT_EQ(key.ReadLong("N", n), ERROR_SUCCESS);
+  EXPECT_EQ(n, 0x80000000u);
+  EXPECT_EQ(key.Close(), ERROR_SUCCESS);
 }
 
 TEST_F(SystemRegistryTest, SettingsSavedAsTextComeBackWhole) {

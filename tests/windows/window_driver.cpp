@@ -4,6 +4,9 @@
 // runs each OP in order and prints one line per answer:
 //   set:ID=TEXT   the control's text (SetDlgItemTextA)
 //   click:ID      a button click (BM_CLICK)
+//   post:ID       a button click that does not wait (for one that ends a
+//                 modal dialog: the caller's process is not held up)
+//   select:ID=N   chooses entry N of a combo box (CB_SETCURSEL)
 //   text:ID       prints the control's text
 //   checked:ID    prints 1 when the box is ticked, else 0
 //   count:ID      prints the combo box's entry count
@@ -55,6 +58,12 @@ int main(int argc, char** argv) {
       SetDlgItemTextA(dialog, id, eq == std::string::npos ? "" : op.c_str() + eq + 1);
     } else if (verb == "click") {
       SendMessageA(control, BM_CLICK, 0, 0);
+    } else if (verb == "post") {
+      PostMessageA(control, BM_CLICK, 0, 0);
+    } else if (verb == "select") {
+      const std::size_t eq = op.find('=');
+      const int index = eq == std::string::npos ? -1 : std::atoi(op.c_str() + eq + 1);
+      SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     } else if (verb == "text") {
       char text[256] = {};
       GetDlgItemTextA(dialog, id, text, sizeof text);

@@ -15,7 +15,7 @@ TEST(WineEnvironment, AComPortOnAPtyCarriesEveryByteAndCtrlCEndsTheProgram) {
   ComPort port(7);
   ASSERT_TRUE(port.Mapped());
   TapixProcess echo(ComEcho(), {"7"}, WineEnvironment());
-  ASSERT_NE(echo.WaitFor(WineText("CreateFile (COM7) succeeded\n"), 0, milliseconds(30000)),
+  ASSERT_NE(echo.WaitFor("CreateFile (COM7) succeeded\n", 0, milliseconds(30000)),
             std::string::npos)
       << echo.Log();
   std::string all;
@@ -24,7 +24,7 @@ TEST(WineEnvironment, AComPortOnAPtyCarriesEveryByteAndCtrlCEndsTheProgram) {
   EXPECT_EQ(port.Receive(all.size()), all);
   ::kill(echo.pid(), SIGINT);
   EXPECT_EQ(echo.Wait(milliseconds(10000)), 0);
-  EXPECT_NE(echo.Log().find(WineText("closed\n")), std::string::npos) << echo.Log();
+  EXPECT_NE(echo.Log().find("closed\n"), std::string::npos) << echo.Log();
 }
 
 }  // namespace

@@ -9,7 +9,6 @@ namespace tapix::wine {
 // tapix.exe on COM10, the first port whose name needs the device-path form
 // (the settings tests use COM9 and COM1).
 struct WineLine {
-  static const char* Eol() { return WineEol(); }
   ComPort pty{10};
   TapixProcess tapix{Tapix(), {"10,9600,N,8,1"}, WineEnvironment()};
 };

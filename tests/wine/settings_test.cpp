@@ -13,7 +13,7 @@ namespace tapix::wine {
 namespace {
 
 std::size_t Opened(TapixProcess& tapix, unsigned port) {
-  return tapix.WaitFor(WineText("CreateFile (COM" + std::to_string(port) + ") succeeded\n"), 0,
+  return tapix.WaitFor("CreateFile (COM" + std::to_string(port) + ") succeeded\n", 0,
                        milliseconds(15000));
 }
 
@@ -53,7 +53,7 @@ TEST(WineSettings, SavedAtTheEndReusedWithoutArgumentArgumentFirstDefaultsLast) 
   {
     TapixProcess second(Tapix(), {}, WineEnvironment());
     ASSERT_NE(Opened(second, 9), std::string::npos) << second.Log();
-    EXPECT_NE(second.Log().find(WineText("usage: Tapix nCom[,9600,N,8,1]\n")), std::string::npos);
+    EXPECT_NE(second.Log().find("usage: Tapix nCom[,9600,N,8,1]\n"), std::string::npos);
     EXPECT_EQ(Speed(port), B19200);
     EXPECT_TRUE(TwoStopBits(port));
     port.Send("A005");
@@ -95,7 +95,7 @@ TEST(WineSettings, APortThatIsNotThereGivesTheFailureLineWithItsWindowsCode) {
   std::filesystem::remove(Prefix() + "/dosdevices/com29", ec);
   TapixProcess tapix(Tapix(), {"29,9600,N,8,1"}, WineEnvironment());
   const std::string line =
-      WineText("CreateFile (COM29) failed with error 2 - File not found.\n\n");
+      "CreateFile (COM29) failed with error 2 - File not found.\n\n";
   EXPECT_NE(tapix.WaitFor(line, 0, milliseconds(15000)), std::string::npos) << tapix.Log();
   tapix.Command("quit");
   EXPECT_EQ(tapix.Wait(milliseconds(15000)), 0);

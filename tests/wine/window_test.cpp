@@ -15,9 +15,10 @@ constexpr const char* kTitle = "Tapix Ventrix Test";
 
 Program Driver() { return {Wine64(), {EnvOr("TAPIX_WINDOW_DRIVER", TAPIX_WINDOW_DRIVER)}}; }
 
-// Runs the window driver with `ops` on the main window; its answer lines.
-std::string Drive(std::vector<std::string> ops) {
-  ops.insert(ops.begin(), kTitle);
+// Runs the window driver with `ops` on the window titled `title` (the main
+// window unless said); its answer lines.
+std::string Drive(std::vector<std::string> ops, const char* title = kTitle) {
+  ops.insert(ops.begin(), title);
   TapixProcess run(Driver(), std::move(ops), WineEnvironment());
   EXPECT_EQ(run.Wait(milliseconds(30000)), 0) << run.Log();
   return run.Log();
@@ -64,6 +65,44 @@ TEST(WineWindow, AClickOnAWithWaiter5PutsA005OnTheLine) {
 
   Drive({"click:1"});  // "Beenden"
   EXPECT_EQ(tapix.Wait(milliseconds(15000)), 0) << tapix.Log();
+}
+
+TEST(WineWindow, ThePortDialogOffersThePresentPortsOkOpensCancelEndsTheRun) {
+  TAPIX_NEED_WINE();
+  ForgetSettings();
+  ComPort port(5);  // the environment lists COM5 as present
+  ASSERT_TRUE(port.Mapped());
+  {
+    TapixProcess tapix(Tapix(), {"0"}, WineEnvironment());
+    std::istringstream count(Drive({"count:1101"}, "Schnittstelle"));
+    int entries = 0;
+    count >> entries;
+    EXPECT_GE(entries, 2) << "the empty entry and COM5 at least";
+    // Cancel: the run ends for want of a port, nothing opened or saved.
+    Drive({"post:2"}, "Schnittstelle");
+    EXPECT_EQ(tapix.Wait(milliseconds(15000)), 1) << tapix.Log();
+    EXPECT_EQ(tapix.Log().find("CreateFile"), std::string::npos) << tapix.Log();
+    EXPECT_EQ(StoredSettings().find("Port"), std::string::npos);
+  }
+  {
+    TapixProcess tapix(Tapix(), {"0"}, WineEnvironment());
+    // The entry of COM5: the driver's list is in port order after the empty one.
+    std::string found;
+    for (int index = 1; index < 33 && found.empty(); ++index) {
+      Drive({"select:1101=" + std::to_string(index)}, "Schnittstelle");
+      if (Drive({"text:1101"}, "Schnittstelle") == "COM5\n") found = std::to_string(index);
+    }
+    ASSERT_FALSE(found.empty()) << "COM5 is not offered";
+    Drive({"post:1"}, "Schnittstelle");
+    EXPECT_NE(tapix.WaitFor(WineText("CreateFile (COM5) succeeded\n"), 0, milliseconds(15000)),
+              std::string::npos)
+        << tapix.Log();
+    port.Send("A005");
+    EXPECT_EQ(port.Receive(1), "R");
+    Drive({"click:1"});  // "Beenden" in the main window
+    EXPECT_EQ(tapix.Wait(milliseconds(15000)), 0) << tapix.Log();
+  }
+  ForgetSettings();
 }
 
 }  // namespace

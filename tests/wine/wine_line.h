@@ -25,20 +25,6 @@ using e2e::milliseconds;
 using e2e::Program;
 using e2e::TapixProcess;
 
-// The Windows program puts standard output in binary mode: its lines end in
-// "\n" as on Linux (and so does the system's text for an error code).
-inline const char* WineEol() { return "\n"; }
-
-// `text` with the Windows program's line end for every "\n".
-inline std::string WineText(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += WineEol();
-    else out += c;
-  }
-  return out;
-}
-
 inline std::string EnvOr(const char* name, const std::string& fallback) {
   const char* value = std::getenv(name);
   return value && *value ? value : fallback;
