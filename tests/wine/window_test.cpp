@@ -41,7 +41,7 @@ TEST(WineWindow, AClickOnAWithWaiter5PutsA005OnTheLine) {
   ComPort port(11);
   ASSERT_TRUE(port.Mapped());
   TapixProcess tapix(Tapix(), {"11,9600,N,8,1"}, WineEnvironment());
-  ASSERT_NE(tapix.WaitFor(WineText("CreateFile (COM11) succeeded\n"), 0, milliseconds(15000)),
+  ASSERT_NE(tapix.WaitFor("CreateFile (COM11) succeeded\n", 0, milliseconds(15000)),
             std::string::npos)
       << tapix.Log();
 
@@ -94,7 +94,7 @@ TEST(WineWindow, ThePortDialogOffersThePresentPortsOkOpensCancelEndsTheRun) {
     }
     ASSERT_FALSE(found.empty()) << "COM5 is not offered";
     Drive({"post:1"}, "Schnittstelle");
-    EXPECT_NE(tapix.WaitFor(WineText("CreateFile (COM5) succeeded\n"), 0, milliseconds(15000)),
+    EXPECT_NE(tapix.WaitFor("CreateFile (COM5) succeeded\n", 0, milliseconds(15000)),
               std::string::npos)
         << tapix.Log();
     port.Send("A005");

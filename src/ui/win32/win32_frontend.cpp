@@ -5,6 +5,7 @@
 #include "ui/frontend.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/port_dialog.h"
+#include "ui/win32/wait_set.h"
 #include "ui/win32/win32_loop.h"
 
 #include <commctrl.h>
@@ -29,6 +30,9 @@ class Win32FrontEnd final : public FrontEnd {
   }
 
   void Run(Session& session) override {
+    // Command lines are read from now on, so those that come while the
+    // window is being made are there before the first look at the port.
+    ConsoleLines::Get();
     win32::MainWindow window(session);
     HWND dialog = window.Create(GetModuleHandleA(nullptr), OwnerWindow());
     if (!dialog) {

@@ -1,5 +1,6 @@
 #include "ui/win32/win32_loop.h"
 
+#include "core/console_commands.h"
 #include "core/loop.h"
 #include "core/signals.h"
 #include "ui/headless/headless_common.h"
@@ -26,13 +27,16 @@ bool PumpMessages(Session& session, HWND dialog) {
   return handled;
 }
 
+// Runs every command line that waits. The pass that follows comes after the
+// last of them, so a message already on the line is answered with all the
+// settings the lines made.
 void TakeConsoleLines(Session& session, bool& input_open) {
   std::string line;
   while (!session.quit_requested) {
     const ConsoleLines::Next next = ConsoleLines::Get().Take(line);
     if (next == ConsoleLines::Next::End) input_open = false;
     if (next != ConsoleLines::Next::Line) return;
-    OnConsoleLine(session, line);
+    ExecuteCommandLine(session, line);
   }
 }
 
@@ -67,6 +71,7 @@ void RunWindowLoop(Session& session, HWND dialog) {
         break;
       case WaitSet::Source::Lines:
         TakeConsoleLines(session, input_open);
+        if (!session.quit_requested) PassAfterEvent(session);
         break;
       case WaitSet::Source::Port:
         OnPortInput(session);
