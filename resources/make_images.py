@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the program's pictures and cursors as XPM files.
+"""Draws the program's pictures and cursors as XPM files (the Qt build) and as
+BMP, CUR and ICO files (the Win32 resources), from the same drawings.
 
 The images are simple pixel art made from rectangles, circles, polygons and a
 small bitmap font, so they can be regenerated and reviewed as text:
 
-    python3 resources/make_images.py        # writes the .xpm files beside it
+    python3 resources/make_images.py        # writes the files beside it
 
 Outputs:
     tapix_icon.xpm       program icon, 32 x 32, transparent background
@@ -16,6 +17,9 @@ Outputs:
     bitmap_104.xpm       maker's picture, 60 x 25
     cursor_mailhand.xpm  hand with a letter, 32 x 32, hotspot (6, 1)
     cursor_wwwhand.xpm   hand with a globe, 32 x 32, hotspot (6, 2)
+    bitmap_102.bmp (16 colours), bitmap_104.bmp (256 colours),
+    cursor_mailhand.cur, cursor_wwwhand.cur (16 colours): the window's
+                         pictures and cursors for the Windows build
 """
 import os
 import struct
@@ -116,6 +120,61 @@ class Canvas:
         lines.append('};')
         with open(os.path.join(HERE, name), 'w') as f:
             f.write('\n'.join(lines) + '\n')
+
+    # Win32 formats: palette images, rows bottom-up, each padded to 4 bytes.
+
+    def _palette(self, size):
+        colours = []
+        for row in self.px:
+            for c in row:
+                if c is not NONE and c not in colours:
+                    colours.append(c)
+        assert len(colours) <= size, 'too many colours for %d' % size
+        colours += ['#000000'] * (size - len(colours))
+        return colours
+
+    def _dib(self, bits, palette, mask):
+        """BITMAPINFOHEADER, palette, pixel rows and (for icons) the AND mask."""
+        index = {c: i for i, c in enumerate(palette)}
+        height = self.h * 2 if mask else self.h
+        stride = ((self.w * bits + 31) // 32) * 4
+        size = stride * self.h
+        head = struct.pack('<IiiHHIIiiII', 40, self.w, height, 1, bits, 0, size, 0, 0,
+                           len(palette), 0)
+        pal = b''.join(bytes([int(c[5:7], 16), int(c[3:5], 16), int(c[1:3], 16), 0])
+                       for c in palette)
+        rows = b''
+        for row in reversed(self.px):
+            vals = [0 if c is NONE else index[c] for c in row]
+            if bits == 4:
+                vals += [0] * (len(vals) % 2)
+                line = bytes((vals[i] << 4) | vals[i + 1] for i in range(0, len(vals), 2))
+            else:
+                line = bytes(vals)
+            rows += line + b'\0' * (stride - len(line))
+        if mask:
+            mstride = ((self.w + 31) // 32) * 4
+            for row in reversed(self.px):
+                line = bytearray(mstride)
+                for x, c in enumerate(row):
+                    if c is NONE:  # 1 = transparent
+                        line[x // 8] |= 0x80 >> (x % 8)
+                rows += bytes(line)
+        return head + pal + rows
+
+    def write_bmp(self, name, colours):
+        bits = 4 if colours == 16 else 8
+        dib = self._dib(bits, self._palette(colours), False)
+        offset = 14 + 40 + 4 * colours
+        with open(os.path.join(HERE, name), 'wb') as f:
+            f.write(struct.pack('<2sIHHI', b'BM', 14 + len(dib), 0, 0, offset) + dib)
+
+    def write_cur(self, name, hotspot):
+        """A .cur with one image of 16 colours and its hotspot."""
+        dib = self._dib(4, self._palette(16), True)
+        entry = struct.pack('<BBBBHHII', self.w, self.h, 16, 0, hotspot[0], hotspot[1], len(dib), 22)
+        with open(os.path.join(HERE, name), 'wb') as f:
+            f.write(struct.pack('<HHH', 0, 2, 1) + entry + dib)
 
     def rgba(self, scale=1):
         """Rows of (r, g, b, a), each output pixel the mean of scale x scale."""
@@ -229,6 +288,7 @@ def program_picture():
     cv.rect(0, 24, 33, 33, '#B8C8E8')
     tap_and_glass(cv, 1, 1)
     cv.write_xpm('bitmap_102.xpm')
+    cv.write_bmp('bitmap_102.bmp', 16)
 
 
 def program_icon():
@@ -248,6 +308,7 @@ def maker_picture():
     cv.rect(6, 13, x - 2, 14, orange)
     cv.text(8, 17, 'SOFTWARE', FONT3, light)
     cv.write_xpm('bitmap_104.xpm')
+    cv.write_bmp('bitmap_104.bmp', 256)
 
 
 HAND = [
@@ -284,6 +345,7 @@ def cursor(name, dy, emblem, hotspot):
     assert cv.px[hotspot[1] - 1][hotspot[0]] == '#000000'
     emblem(cv)
     cv.write_xpm(name, hotspot)
+    cv.write_cur(name.replace('.xpm', '.cur'), hotspot)
 
 
 def letter(cv):

@@ -36,8 +36,8 @@ for tool in Xvfb xdotool import convert; do
   command -v "$tool" >/dev/null || { echo "$0: $tool is missing" >&2; exit 1; }
 done
 
-# The first free display from :99 on.
-display=99
+# The first free display from :99 on (or from $SCREENSHOT_DISPLAY).
+display=${SCREENSHOT_DISPLAY:-99}
 while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do
   display=$((display + 1))
 done

@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::unique_ptr<tapix::FrontEnd> front_end;
-  if (!options.no_window) front_end = tapix::MakeQtFrontEnd(argc, argv);
+  if (!options.no_window) front_end = tapix::MakeWin32FrontEnd();
+  if (!front_end && !options.no_window) front_end = tapix::MakeQtFrontEnd(argc, argv);
   if (!front_end) front_end = tapix::MakeHeadlessFrontEnd();
   return tapix::RunProgram(options, *front_end);
 }

@@ -24,6 +24,9 @@ class FrontEnd {
 // The console front end: the in-memory panel, commands on standard input.
 std::unique_ptr<FrontEnd> MakeHeadlessFrontEnd();
 
+// The Win32 dialog; null without a visible desktop (or on other platforms).
+std::unique_ptr<FrontEnd> MakeWin32FrontEnd();
+
 // The Qt window; null when Qt cannot open a display (or was not built).
 std::unique_ptr<FrontEnd> MakeQtFrontEnd(int& argc, char** argv);
 

@@ -12,7 +12,7 @@
 #include "core/control_ids.h"
 #include "core/receiver.h"
 #include "core/requests.h"
-#include "ui/qt/main_window_table.h"
+#include "ui/main_window_table.h"
 #include "ui/qt/port_combo.h"
 #include "window_fixture.h"
 

@@ -1,6 +1,7 @@
-// tapix.exe under Wine without a port: the port question offers the ports
-// Windows lists as present (Hardware\DeviceMap\SerialComm, where the Wine
-// environment has put COM5) and opens the one chosen.
+// tapix.exe under Wine without a port, in the console (--no-window): the port
+// question offers the ports Windows lists as present
+// (Hardware\DeviceMap\SerialComm, where the Wine environment has put COM5)
+// and opens the one chosen. (The dialog's question: window_test.cpp.)
 #include <gtest/gtest.h>
 
 #include "wine_line.h"
@@ -13,7 +14,7 @@ TEST(WinePortQuestion, OffersThePresentPortsAndOpensTheChosenOne) {
   ForgetSettings();
   ComPort port(5);
   ASSERT_TRUE(port.Mapped());
-  TapixProcess tapix(Tapix(), {"0"}, WineEnvironment());
+  TapixProcess tapix(Tapix(), {"--no-window", "0"}, WineEnvironment());
   const std::size_t asked = tapix.WaitFor("COM-Port Ausw\xE4hlen:\n", 0, milliseconds(15000));
   ASSERT_NE(asked, std::string::npos) << tapix.Log();
   const std::size_t listed = tapix.WaitFor("Nummer eingeben", asked);

@@ -20,7 +20,7 @@
 #include "core/window_commands.h"
 #include "ui/qt/app_resources.h"
 #include "ui/qt/control_lookup.h"
-#include "ui/qt/main_window_table.h"
+#include "ui/main_window_table.h"
 #include "ui/qt/port_combo.h"
 
 namespace tapix {
@@ -48,7 +48,7 @@ bool IsOptionBox(int id) {
 
 MainWindow::MainWindow(Session& session, QWidget* parent)
     : QDialog(parent), session_(session), units_(DialogUnits::ForFont(WindowFont())) {
-  setWindowTitle(QStringLiteral("Tapix Ventrix Test"));
+  setWindowTitle(Utf8(kMainWindowTitle));
   setWindowIcon(ProgramIcon());
   // A fixed-size window with a title bar, a minimise and a close button.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -116,10 +116,7 @@ QWidget* MainWindow::MakeControl(const ControlSpec& spec) {
       break;
     }
     case ControlKind::Label: {
-      QString text = Utf8(spec.caption);
-      if (id == ctl::MailLink) text = Utf8(maker::kMail);
-      if (id == ctl::WebLink) text = Utf8(maker::kWebHost);
-      auto* label = new QLabel(text, this);
+      auto* label = new QLabel(Utf8(spec.caption), this);
       label->setTextFormat(Qt::PlainText);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       made = label;

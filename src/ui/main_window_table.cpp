@@ -1,4 +1,6 @@
-#include "ui/qt/main_window_table.h"
+#include "ui/main_window_table.h"
+
+#include "core/maker.h"
 
 namespace tapix {
 namespace {
@@ -6,7 +8,75 @@ namespace {
 constexpr int A = kAnonymousId;
 using K = ControlKind;
 
+// Window styles (winuser.h values; this file is built on every platform).
+constexpr std::uint32_t kChildVisible = 0x50000000;  // WS_CHILD | WS_VISIBLE
+constexpr std::uint32_t kGroup = 0x00020000;         // WS_GROUP
+constexpr std::uint32_t kTabStop = 0x00010000;       // WS_TABSTOP
+
 }  // namespace
+
+const char* ControlClass(ControlKind kind) {
+  switch (kind) {
+    case K::Box:
+    case K::Button:
+      return "Button";
+    case K::Field:
+      return "Edit";
+    case K::Combo:
+      return "ComboBox";
+    default:
+      return "Static";
+  }
+}
+
+std::uint32_t ControlStyle(ControlKind kind) {
+  switch (kind) {
+    case K::Picture:  // SS_BITMAP | SS_NOTIFY | SS_REALSIZEIMAGE | SS_SUNKEN
+      return kChildVisible | 0x190E;
+    case K::Title:  // SS_CENTER | SS_NOTIFY
+      return kChildVisible | kGroup | 0x0101;
+    case K::Line:  // SS_BLACKFRAME | SS_SUNKEN
+      return kChildVisible | 0x1007;
+    case K::GroupCaption:  // SS_CENTER | SS_NOTIFY | SS_CENTERIMAGE | SS_SUNKEN
+      return kChildVisible | kGroup | 0x1301;
+    case K::Label:  // SS_LEFT
+      return kChildVisible | kGroup;
+    case K::Box:  // BS_AUTOCHECKBOX
+      return kChildVisible | kTabStop | 0x0003;
+    case K::Field:  // WS_BORDER, ES_NUMBER | ES_AUTOHSCROLL
+      return kChildVisible | kTabStop | 0x00800000 | 0x2080;
+    case K::Button:  // BS_PUSHBUTTON
+      return kChildVisible | kTabStop;
+    case K::Combo:  // WS_VSCROLL, CBS_DROPDOWN
+      return kChildVisible | kTabStop | 0x00200000 | 0x0002;
+  }
+  return kChildVisible;
+}
+
+std::string ToCodePage1252(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x80) {
+      out += static_cast<char>(b);
+      ++i;
+      continue;
+    }
+    // Two-byte sequences up to U+00FF are the Latin-1 half of the code page;
+    // everything else (longer sequences, stray bytes) has no place in it here.
+    std::size_t len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    if (len == 2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+      const unsigned code = ((b & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+      out += code >= 0xA0 ? static_cast<char>(code) : '?';
+    } else {
+      out += '?';
+    }
+    i += len;
+    while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) ++i;
+  }
+  return out;
+}
 
 const std::array<ControlSpec, 77> kMainWindowControls = {{
     {1052, K::Picture, nullptr, 102, 9, 4, 2, 2},
@@ -80,8 +150,8 @@ const std::array<ControlSpec, 77> kMainWindowControls = {{
     {1038, K::Field, "", 0, 162, 236, 24, 12},
     {A, K::Line, "", 0, 0, 254, 234, 2},
     {1051, K::Picture, nullptr, 104, 6, 287, 41, 17},
-    {1048, K::Label, nullptr, 0, 54, 285, 78, 8},
-    {1049, K::Label, nullptr, 0, 54, 295, 78, 8},
+    {1048, K::Label, maker::kMail, 0, 54, 285, 78, 8},
+    {1049, K::Label, maker::kWebHost, 0, 54, 295, 78, 8},
     {1000, K::Button, "Einstellen ...", 0, 57, 260, 51, 15},
     {1, K::Button, "Beenden", 0, 186, 287, 39, 14},
     {1101, K::Combo, "", 0, 5, 261, 45, 60},

@@ -1,8 +1,13 @@
 // The main window's controls in template order (which is also the tab order),
 // with their places in dialog units, and the texts of its two tooltip sets.
+// The one description of the window: the Qt window is built from it, and the
+// Win32 dialog template (resources/main_window.rc) is generated from it.
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace tapix {
 
@@ -24,16 +29,31 @@ inline constexpr int kAnonymousId = -1;
 struct ControlSpec {
   int id;
   ControlKind kind;
-  // Caption (UTF-8); for pictures the bitmap number in `bitmap`. Null for the
-  // link labels, whose texts are the maker's addresses.
+  // Caption (UTF-8); for pictures the bitmap number in `bitmap`. The link
+  // labels carry the maker's addresses.
   const char* caption;
   int bitmap;
   int x, y, width, height;  // dialog units
 };
 
-// The window's size in dialog units.
+// The window's size in dialog units, title and style (WS_POPUP, WS_VISIBLE,
+// WS_CAPTION, WS_SYSMENU, WS_MINIMIZEBOX, DS_MODALFRAME, DS_CENTER,
+// DS_SETFOREGROUND, DS_SETFONT: fixed size, no maximise box).
 inline constexpr int kMainWindowWidth = 234;
 inline constexpr int kMainWindowHeight = 307;
+inline constexpr const char* kMainWindowTitle = "Tapix Ventrix Test";
+inline constexpr std::uint32_t kMainWindowStyle = 0x90CA0AC0;
+inline constexpr int kMainWindowTemplate = 101;
+
+// The window class of a control kind in a dialog template.
+const char* ControlClass(ControlKind kind);
+
+// The control's window style: WS_CHILD | WS_VISIBLE and the kind's own bits.
+std::uint32_t ControlStyle(ControlKind kind);
+
+// Text as the Win32 build shows it: code page 1252 from UTF-8. Characters the
+// code page lacks become '?'.
+std::string ToCodePage1252(std::string_view utf8);
 
 extern const std::array<ControlSpec, 77> kMainWindowControls;
 

@@ -1,0 +1,9 @@
+// Not a Windows build: there is no Win32 dialog; the Qt window or the console
+// front end runs.
+#include "ui/frontend.h"
+
+namespace tapix {
+
+std::unique_ptr<FrontEnd> MakeWin32FrontEnd() { return nullptr; }
+
+}  // namespace tapix
