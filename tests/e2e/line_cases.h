@@ -120,7 +120,10 @@ TYPED_TEST_P(LineMessages, SplitAndShortMessagesTimeOut) {
   auto& pty = this->pty;
   ASSERT_NE(this->ready, std::string::npos);
   pty.Send("T01");
-  std::this_thread::sleep_for(milliseconds(400));  // longer than the 100 ms gap
+  // Far longer than the 100 ms gap: on a loaded machine (Wine above all) the
+  // program may reach its read for the rest of the message late, and the
+  // pause must still lie between the bytes when it does.
+  std::this_thread::sleep_for(milliseconds(1000));
   pty.Send("20451");
   this->Expect("T01 timeout\nR\n");
   this->Expect("20451 timeout\nR\n");  // the rest starts a record: a digit leads it
