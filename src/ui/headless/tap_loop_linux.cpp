@@ -58,6 +58,4 @@ void RunTapLoop(Session& session) {
   }
 }
 
-bool TapLoopAvailable() { return true; }
-
 }  // namespace tapix
