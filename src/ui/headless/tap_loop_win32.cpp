@@ -10,7 +10,6 @@
 #include <string>
 
 #include "core/console_commands.h"
-#include "core/exit_codes.h"
 #include "core/signals.h"
 #include "core/tap_start.h"
 #include "core/window_commands.h"
@@ -53,13 +52,7 @@ void RunTapLoop(Session& session) {
   bool side_open[2] = {true, true};
 
   while (!session.quit_requested) {
-    if (!side_open[0] && !side_open[1]) {
-      // Both devices are gone and the tap cannot open them again.
-      session.console->Log("Beide Schnittstellen unterbrochen: Ende.\n");
-      session.exit_code = kExitNoPort;
-      OnCommand(session, 1);
-      break;
-    }
+    if (EndWhenBothSidesGone(session, side_open)) break;
     HANDLE handles[4];
     DWORD count = 0;
     if (stop != nullptr && stop != AsHandle(kNoWaitHandle)) handles[count++] = stop;
