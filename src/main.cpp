@@ -7,15 +7,12 @@
 #include "core/startup.h"
 #include "core/text_encoding.h"
 #include "ui/frontend.h"
-#include "ui/headless/tap_loop.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const tapix::StartOptions options = tapix::ParseCommandLine(args);
   const tapix::TextMode mode = tapix::ChooseTextMode(options.raw);
-  std::string error = options.error;
-  if (error.empty() && !options.tap_port.empty() && !tapix::TapLoopAvailable())
-    error = "--tap gibt es in dieser Version noch nicht";
+  const std::string& error = options.error;
   if (!error.empty()) {
     const std::string text = "tapix: " + error + "\n" + tapix::OptionsHelp();
     std::fputs(tapix::ForOutput(text, mode).c_str(), stderr);

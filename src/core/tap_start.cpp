@@ -1,6 +1,8 @@
 #include "core/tap_start.h"
 
+#include "core/exit_codes.h"
 #include "core/loop.h"
+#include "core/window_commands.h"
 #include "serial/port.h"
 #include "serial/port_map.h"
 
@@ -52,6 +54,14 @@ bool ServeTapSide(Session& session, Tap::Side side) {
   if (!tap.Device(side).HungUp()) return true;
   LogHangup(*session.console, session.tap_ports[side]);
   return false;
+}
+
+bool EndWhenBothSidesGone(Session& session, const bool (&side_open)[2]) {
+  if (side_open[0] || side_open[1]) return false;
+  session.console->Log("Beide Schnittstellen unterbrochen: Ende.\n");
+  session.exit_code = kExitNoPort;
+  OnCommand(session, 1);
+  return true;
 }
 
 }  // namespace tapix

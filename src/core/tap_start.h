@@ -24,4 +24,9 @@ std::unique_ptr<Tap> StartTap(Session& session, const std::string& second, bool 
 // stops watching it.
 bool ServeTapSide(Session& session, Tap::Side side);
 
+// Ends the run once both sides have hung up, since the tap cannot open them
+// again: one console line, exit code kExitNoPort, "Beenden". True when it
+// ended.
+bool EndWhenBothSidesGone(Session& session, const bool (&side_open)[2]);
+
 }  // namespace tapix

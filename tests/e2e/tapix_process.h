@@ -194,6 +194,20 @@ class TapixProcess {
     }
     return -1;
   }
+  // How often the program's main thread was switched out (voluntarily or
+  // not): a loop that keeps waking shows here even where its CPU time is
+  // small (under Wine each wait is a call to the wineserver) or the machine
+  // is too busy to give it much.
+  long ContextSwitches() const {
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    long total = 0;
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("voluntary_ctxt_switches:", 0) == 0 ||
+          line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
+        total += std::stol(line.substr(line.find(':') + 1));
+    }
+    return total;
+  }
   // CPU seconds the process has used (user + system).
   double CpuSeconds() const {
     const std::string path = "/proc/" + std::to_string(pid_) + "/stat";

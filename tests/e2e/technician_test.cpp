@@ -4,12 +4,11 @@
 
 #include <regex>
 
+#include "tap_cases.h"
 #include "tapix_process.h"
 
 namespace tapix::e2e {
 namespace {
-
-
 
 // The lines of a text, line feeds removed.
 std::vector<std::string> Lines(const std::string& text) {
@@ -130,7 +129,7 @@ TEST(Encoding, Utf8ShowsControlBytesAsPicturesAndRawKeepsTheBytes) {
 }
 
 // Tapix between the cash register (first pty pair) and the dispenser (second).
-struct Tap : ::testing::Test {
+struct PtyTap {
   std::unique_ptr<TapixProcess> Start(bool listen_only, bool window = false) {
     std::vector<std::string> args = {kasse.path() + ",9600,N,8,1",
                                      (listen_only ? "--tap-listen=" : "--tap=") + isb.path()};
@@ -143,57 +142,22 @@ struct Tap : ::testing::Test {
     EXPECT_NE(tapix->WaitFor(", Schankanlage an COM"), std::string::npos) << tapix->Log();
     return tapix;
   }
-  // `bytes` written on one side come out on the other, unchanged.
-  static void Passes(const PtyPair& from, const PtyPair& to, const std::string& bytes) {
-    from.Send(bytes);
-    EXPECT_EQ(to.Receive(bytes.size()), bytes);
-  }
 
   TempDir config;
   PtyPair kasse;
   PtyPair isb;
 };
 
-TEST_F(Tap, ForwardsEveryByteBothWaysAndLogsEachDirection) {
-  auto tapix = Start(false);
-  Passes(kasse, isb, "A005");
-  Passes(isb, kasse, "R");
-  std::size_t at = tapix->WaitFor("Kasse > ISB: A005\nISB > Kasse: R\n");
-  EXPECT_NE(at, std::string::npos) << tapix->Log();
+}  // namespace
 
-  // A message cut by a pause, then the rest as new first characters.
-  kasse.Send("B00");
-  std::this_thread::sleep_for(milliseconds(300));
-  kasse.Send("7");
-  EXPECT_EQ(isb.Receive(4), "B007");
-  at = tapix->WaitFor("Kasse > ISB: B00 timeout\nKasse > ISB: 7", at);
-  EXPECT_NE(at, std::string::npos) << tapix->Log();
+INSTANTIATE_TYPED_TEST_SUITE_P(Pty, TapCases, PtyTap);
 
-  // With the check character: a good and a wrong one; the record answer.
-  tapix->Command("Checksum on");
-  std::this_thread::sleep_for(milliseconds(100));
-  Passes(kasse, isb, "A005tA005x");
-  Passes(isb, kasse, "1203450076");
-  at = tapix->WaitFor(
-      "Kasse > ISB: A005t\nKasse > ISB: A005x Fehler Chksumme (t)\nISB > Kasse: 1203450076\n", at);
-  EXPECT_NE(at, std::string::npos) << tapix->Log();
+namespace {
 
-  // Every byte value passes unchanged, in both directions.
-  std::string all;
-  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  Passes(kasse, isb, all);
-  Passes(isb, kasse, all);
-
-  // It never answers and never sends on its own.
-  tapix->Command("A 5");
-  EXPECT_EQ(isb.Drain(milliseconds(300)), "");
-  EXPECT_EQ(kasse.Drain(milliseconds(0)), "");
-  tapix->Command("quit");
-  EXPECT_EQ(tapix->Wait(), 0);
-}
+using Tap = TapFixture<PtyTap>;
 
 TEST_F(Tap, WithTheWindowTheBoxesSetHowMessagesAreRead) {
-  auto tapix = Start(false, true);
+  auto tapix = line.Start(false, true);
   tapix->Command("Checksum on");
   tapix->Command("CreditQuantity on");
   std::this_thread::sleep_for(milliseconds(200));
@@ -206,21 +170,8 @@ TEST_F(Tap, WithTheWindowTheBoxesSetHowMessagesAreRead) {
   EXPECT_EQ(tapix->Wait(), 0);
 }
 
-TEST_F(Tap, ListenOnlyForwardsNothing) {
-  auto tapix = Start(true);
-  EXPECT_NE(tapix->Log().find("Nur mith\xF6ren"), std::string::npos);
-  kasse.Send("A005");
-  isb.Send("R");
-  EXPECT_NE(tapix->WaitFor("ISB > Kasse: R\n"), std::string::npos) << tapix->Log();
-  EXPECT_NE(tapix->Log().find("Kasse > ISB: A005\n"), std::string::npos) << tapix->Log();
-  EXPECT_EQ(isb.Drain(milliseconds(300)), "");
-  EXPECT_EQ(kasse.Drain(milliseconds(0)), "");
-  tapix->Command("quit");
-  EXPECT_EQ(tapix->Wait(), 0);
-}
-
 TEST_F(Tap, OneSideHangingUpLeavesTheOtherBothEndTheRun) {
-  auto tapix = Start(true);
+  auto tapix = line.Start(true);
   isb.Close();
   EXPECT_NE(tapix->WaitFor("Verbindung unterbrochen"), std::string::npos) << tapix->Log();
   kasse.Send("R");
@@ -232,10 +183,10 @@ TEST_F(Tap, OneSideHangingUpLeavesTheOtherBothEndTheRun) {
 
 TEST_F(Tap, NeedsBothPorts) {
   TapixProcess missing({"--no-window", kasse.path(), "--tap=/dev/tapix-no-such-device"},
-                       config.path());
+                       line.config.path());
   EXPECT_EQ(missing.Wait(), 2);
   EXPECT_NE(missing.Log().find("Mith\xF6ren braucht beide"), std::string::npos) << missing.Log();
-  TapixProcess same({"--no-window", kasse.path(), "--tap=" + kasse.path()}, config.path());
+  TapixProcess same({"--no-window", kasse.path(), "--tap=" + kasse.path()}, line.config.path());
   EXPECT_EQ(same.Wait(), 2);
   EXPECT_NE(same.Log().find("ung\xFCltig"), std::string::npos) << same.Log();
 }

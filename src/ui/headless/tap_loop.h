@@ -10,8 +10,4 @@ namespace tapix {
 // be set.
 void RunTapLoop(Session& session);
 
-// False where the platform has no wait for the tap yet: the start refuses
-// --tap instead of running without it.
-bool TapLoopAvailable();
-
 }  // namespace tapix

@@ -8,7 +8,6 @@
 
 #include "core/console_commands.h"
 #include "core/console_input.h"
-#include "core/exit_codes.h"
 #include "core/signals.h"
 #include "core/tap_start.h"
 #include "core/window_commands.h"
@@ -24,13 +23,7 @@ void RunTapLoop(Session& session) {
   bool side_open[2] = {true, true};
 
   while (!session.quit_requested) {
-    if (!side_open[0] && !side_open[1]) {
-      // Both devices are gone and the tap cannot open them again.
-      session.console->Log("Beide Schnittstellen unterbrochen: Ende.\n");
-      session.exit_code = kExitNoPort;
-      OnCommand(session, 1);
-      break;
-    }
+    if (EndWhenBothSidesGone(session, side_open)) break;
     pollfd fds[4] = {
         {stop_fd, POLLIN, 0},
         {input_open ? 0 : -1, POLLIN, 0},
@@ -57,7 +50,5 @@ void RunTapLoop(Session& session) {
     }
   }
 }
-
-bool TapLoopAvailable() { return true; }
 
 }  // namespace tapix
