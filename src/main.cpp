@@ -26,7 +26,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::unique_ptr<tapix::FrontEnd> front_end;
-  if (!options.no_window) front_end = tapix::MakeWin32FrontEnd();
+  // The Win32 dialog has no tap of its own yet: a tap there runs on the
+  // console, whose commands set the option flags the decoders read.
+  if (!options.no_window && options.tap_port.empty()) front_end = tapix::MakeWin32FrontEnd();
   if (!front_end && !options.no_window) front_end = tapix::MakeQtFrontEnd(argc, argv);
   if (!front_end) front_end = tapix::MakeHeadlessFrontEnd();
   return tapix::RunProgram(options, *front_end);
