@@ -37,7 +37,13 @@ int main(int argc, char** argv) {
   }
   _setmode(_fileno(stdout), _O_BINARY);
   HWND dialog = nullptr;
-  for (int i = 0; i < 200 && !(dialog = FindWindowA(nullptr, argv[1])); ++i) Sleep(100);
+  // A dialog is shown only after its controls exist and WM_INITDIALOG has
+  // filled them: until it is visible, a control may be missing or empty.
+  for (int i = 0; i < 200; ++i) {
+    dialog = FindWindowA(nullptr, argv[1]);
+    if (dialog && IsWindowVisible(dialog)) break;
+    Sleep(100);
+  }
   if (!dialog) {
     std::printf("no window '%s'\n", argv[1]);
     return 1;
