@@ -38,10 +38,11 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   HWND dialog = nullptr;
   // A dialog is shown only after its controls exist and WM_INITDIALOG has
-  // filled them: until it is visible, a control may be missing or empty.
+  // filled them: until it is visible, a control may be missing or empty. With
+  // no operation (is the window there?) a hidden one counts too.
   for (int i = 0; i < 200; ++i) {
     dialog = FindWindowA(nullptr, argv[1]);
-    if (dialog && IsWindowVisible(dialog)) break;
+    if (dialog && (argc == 2 || IsWindowVisible(dialog))) break;
     Sleep(100);
   }
   if (!dialog) {
