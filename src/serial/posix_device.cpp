@@ -16,7 +16,7 @@
 
 #include "core/retry_eintr.h"
 #include "serial/custom_baud_linux.h"
-#include "serial/dcb_termios.h"
+#include "serial/dcb_termios_linux.h"
 #include "serial/port.h"
 
 namespace tapix {

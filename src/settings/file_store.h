@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "core/console.h"
-#include "settings/atomic_file.h"
+#include "settings/atomic_file_linux.h"
 #include "settings/registry_backend.h"
 #include "settings/registry_tree.h"
 #include "settings/store_console.h"

@@ -1,4 +1,4 @@
-#include "serial/dcb_termios.h"
+#include "serial/dcb_termios_linux.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "settings/atomic_file.h"
+#include "settings/atomic_file_linux.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
