@@ -48,18 +48,11 @@ void RunHeadlessLoop(Session& session) {
       case WaitSet::Source::Stop:
         if (TakeStopSignal()) OnStop(session);
         break;
-      case WaitSet::Source::Lines: {
+      case WaitSet::Source::Lines:
         // Window events first, as the loop has it: every line that waits.
-        std::string line;
-        for (;;) {
-          const ConsoleLines::Next next = ConsoleLines::Get().Take(line);
-          if (next == ConsoleLines::Next::End) input_open = false;
-          if (next != ConsoleLines::Next::Line) break;
-          OnConsoleLine(session, line);
-          if (session.quit_requested) break;
-        }
+        input_open = ConsoleLines::Get().TakeWaiting(
+            session.quit_requested, [&](const std::string& line) { OnConsoleLine(session, line); });
         break;
-      }
       case WaitSet::Source::Timer:
         OnQueryTick(session);
         break;

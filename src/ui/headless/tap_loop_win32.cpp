@@ -26,22 +26,6 @@ HANDLE AsHandle(WaitHandle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 bool IsSet(HANDLE handle) { return ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0; }
 
-// Runs every command line that waits; false once the input has ended.
-bool RunWaitingLines(Session& session) {
-  std::string line;
-  for (;;) {
-    switch (ConsoleLines::Get().Take(line)) {
-      case ConsoleLines::Next::Line:
-        if (!session.quit_requested) ExecuteCommandLine(session, line);
-        break;
-      case ConsoleLines::Next::None:
-        return true;
-      case ConsoleLines::Next::End:
-        return false;
-    }
-  }
-}
-
 }  // namespace
 
 void RunTapLoop(Session& session) {
@@ -77,7 +61,10 @@ void RunTapLoop(Session& session) {
         side_open[side] = ServeTapSide(session, static_cast<Tap::Side>(side));
     }
     tap.Expire(std::chrono::steady_clock::now());
-    if (input_open && IsSet(lines)) input_open = RunWaitingLines(session);
+    if (input_open && IsSet(lines)) {
+      input_open = ConsoleLines::Get().TakeWaiting(
+          session.quit_requested, [&](const std::string& line) { ExecuteCommandLine(session, line); });
+    }
   }
 }
 

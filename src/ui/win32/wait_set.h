@@ -24,6 +24,20 @@ class ConsoleLines {
   // The next complete line (line end removed); None when none waits yet; End
   // once the input has ended and every line has been taken.
   Next Take(std::string& line);
+  // Hands every line that waits to `each`, in order, until none waits or
+  // `stop` turns true; false once the input has ended.
+  template <typename Each>
+  bool TakeWaiting(const bool& stop, Each each) {
+    std::string line;
+    while (!stop) {
+      switch (Take(line)) {
+        case Next::Line: each(line); break;
+        case Next::None: return true;
+        case Next::End: return false;
+      }
+    }
+    return true;
+  }
   WaitHandle Event() const { return event_; }
 
   struct Shared;

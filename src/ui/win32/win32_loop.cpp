@@ -31,13 +31,8 @@ bool PumpMessages(Session& session, HWND dialog) {
 // last of them, so a message already on the line is answered with all the
 // settings the lines made.
 void TakeConsoleLines(Session& session, bool& input_open) {
-  std::string line;
-  while (!session.quit_requested) {
-    const ConsoleLines::Next next = ConsoleLines::Get().Take(line);
-    if (next == ConsoleLines::Next::End) input_open = false;
-    if (next != ConsoleLines::Next::Line) return;
-    ExecuteCommandLine(session, line);
-  }
+  input_open = ConsoleLines::Get().TakeWaiting(
+      session.quit_requested, [&](const std::string& line) { ExecuteCommandLine(session, line); });
 }
 
 }  // namespace
