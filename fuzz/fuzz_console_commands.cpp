@@ -4,11 +4,12 @@
 #include <memory>
 #include <string_view>
 
-#include "core/console_commands.h"
-#include "core/console_input.h"
-#include "core/memory_panel.h"
-#include "core/window_commands.h"
-#include "fakes.h"
+#include "app/console_commands.h"
+#include "platform/console_input.h"
+#include "app/memory_panel.h"
+#include "app/window_commands.h"
+#include "fake_console.h"
+#include "fake_device.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   tapix::Session session;

@@ -7,11 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "core/control_ids.h"
-#include "core/memory_panel.h"
-#include "core/receiver.h"
-#include "core/session.h"
-#include "fakes.h"
+#include "app/control_ids.h"
+#include "app/memory_panel.h"
+#include "app/receiver.h"
+#include "app/session.h"
+#include "fake_console.h"
+#include "fake_device.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;

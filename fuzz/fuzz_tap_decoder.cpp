@@ -8,8 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "core/tap.h"
-#include "fakes.h"
+#include "app/tap.h"
+#include "fake_console.h"
+#include "fake_device.h"
 #include "fault/stream_account.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

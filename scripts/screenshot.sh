@@ -5,7 +5,7 @@
 #                         [-m X,Y] [-c X,Y] [-- command args...]
 #
 # Without a command it shows the main window with made-up ports
-# (build/tests/ui/show_window main). The shot is of the whole screen
+# (build/tests/ui/qt/show_window main). The shot is of the whole screen
 # (1024x768); a second file, *-window.png, holds just the window.
 # -m rests the mouse at X,Y of the window (to show a tooltip), -c clicks
 # there first (to open the port list, say).
@@ -29,7 +29,7 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 if [[ $# -eq 0 ]]; then
-  set -- "$build/tests/ui/show_window" main
+  set -- "$build/tests/ui/qt/show_window" main
 fi
 
 for tool in Xvfb xdotool import convert; do

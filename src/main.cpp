@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "core/startup.h"
-#include "core/text_encoding.h"
-#include "ui/frontend.h"
+#include "app/startup.h"
+#include "log/text_encoding.h"
+#include "ui/front_ends.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/retry_eintr.h"
+#include "platform/retry_eintr.h"
 
 // Defines what custom_baud_linux.h declares. glibc's termios comes in as its
 // raw layout (flags, line discipline, control characters).

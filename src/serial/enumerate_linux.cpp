@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "serial/port_list.h"
+#include "serial/present_ports.h"
 #include "serial/port_map.h"
 
 namespace tapix {

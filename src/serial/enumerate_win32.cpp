@@ -1,7 +1,7 @@
 // Present ports on Windows: the registry's list of serial devices. Port n is
 // the device COMn, so the port map of device paths has nothing to number
 // here: it stays empty.
-#include "serial/port_list.h"
+#include "serial/present_ports.h"
 #include "serial/port_map.h"
 
 namespace tapix {

@@ -6,18 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "core/console.h"
+#include "platform/last_error.h"
 #include "serial/port_settings.h"
 #include "serial/serial_device.h"
 
 namespace tapix {
-
-// The platform's last error (errno on Linux), kept per thread like GetLastError.
-int GetLastErrorCode();
-void SetLastErrorCode(int code);
-
-// The last error code and the system's text for it (ending with its own line end).
-int GetLastErrorText(std::string& text);
 
 // The line setting the last refused open or SetState refused, kept per thread
 // beside the last error; OpenPort clears it. None when the device did not say.
@@ -36,15 +29,5 @@ void ClosePort(std::unique_ptr<SerialDevice>& handle);
 
 // Interval 100 ms, read and write multipliers 100 ms, constants kept.
 void SetPortTimeouts(SerialDevice* handle);
-
-// Open with the settings, store the result, print the console line, set the
-// time-outs.
-void OpenAndReport(const PortSettings& settings, std::unique_ptr<SerialDevice>& handle,
-                   Console& console);
-
-// Close the open port, take the new port number (0 for the empty entry), open
-// and report.
-void ReselectPort(PortSettings& settings, std::unique_ptr<SerialDevice>& handle,
-                  std::uint32_t new_port, Console& console);
 
 }  // namespace tapix

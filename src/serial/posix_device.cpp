@@ -14,7 +14,7 @@
 #include <climits>
 #include <optional>
 
-#include "core/retry_eintr.h"
+#include "platform/retry_eintr.h"
 #include "serial/custom_baud_linux.h"
 #include "serial/dcb_termios_linux.h"
 #include "serial/port.h"

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/wait_handle.h"
+#include "platform/wait_handle.h"
 #include "serial/dcb.h"
 
 namespace tapix {

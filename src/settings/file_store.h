@@ -9,11 +9,11 @@
 // of others (or typed in by hand) stay as they are.
 //
 // The file is read value by value: a line that cannot be read as a value is
-// reported once (per line and run), the value stays unset, the other values
+// reported once (per line and run, as a store notice), the value stays unset, the other values
 // count, and the line is written back as it stands until a value of its name
 // replaces it (see store_format.h). A file that cannot be parsed at all (no
 // header, a bad key line, ...) is copied aside once (settings.reg.broken, or
-// .broken.1, ... when that exists), a line on the store console says so, and
+// .broken.1, ... when that exists), a store notice says so, and
 // the store starts empty; the next save then replaces the broken file. When
 // no copy can be made, the broken file is never written over. A file that
 // cannot be read at all (no permission, not a regular file) is left alone
@@ -27,11 +27,10 @@
 #include <string>
 #include <vector>
 
-#include "core/console.h"
 #include "settings/atomic_file_linux.h"
 #include "settings/registry_backend.h"
 #include "settings/registry_tree.h"
-#include "settings/store_console.h"
+#include "settings/store_notices.h"
 
 namespace tapix {
 

@@ -134,13 +134,11 @@ void FileStore::TakeBroken(const FileIdentity& identity) {
   const int err = CopyAside(path_, copy);
   broken_.push_back(BrokenFile{identity, err == 0});
   if (err != 0) write_refused_ = ERROR_REGISTRY_CORRUPT;
-  Console* console = StoreConsole();
-  if (console == nullptr) return;
   if (err == 0) {
-    Logf(*console, "Einstellungsdatei %s ist besch\xE4" "digt; Kopie unter %s\n",
+    AddStoreNoticef("Einstellungsdatei %s ist besch\xE4" "digt; Kopie unter %s\n",
          path_.c_str(), copy.c_str());
   } else {
-    Logf(*console,
+    AddStoreNoticef(
          "Einstellungsdatei %s ist besch\xE4" "digt und bleibt unver\xE4" "ndert; keine Kopie m\xF6"
          "glich: %s\n",
          path_.c_str(), std::strerror(err));
@@ -148,8 +146,6 @@ void FileStore::TakeBroken(const FileIdentity& identity) {
 }
 
 void FileStore::ReportUnread() {
-  Console* console = StoreConsole();
-  if (console == nullptr) return;
   std::size_t shown = 0, more = 0;
   for (const RegKeyNode& key : tree_.Keys()) {
     for (const UnreadLine& kept : key.Unread()) {
@@ -165,13 +161,13 @@ void FileStore::ReportUnread() {
       for (char& c : text) {
         if (static_cast<unsigned char>(c) < 0x20) c = '?';
       }
-      Logf(*console,
+      AddStoreNoticef(
            "Einstellungsdatei %s, Zeile %zu nicht lesbar, bleibt ohne Wirkung: %s\n",
            path_.c_str(), kept.line, text.c_str());
     }
   }
   if (more > 0) {
-    Logf(*console, "Einstellungsdatei %s: %zu weitere Zeilen nicht lesbar\n",
+    AddStoreNoticef("Einstellungsdatei %s: %zu weitere Zeilen nicht lesbar\n",
          path_.c_str(), more);
   }
 }

@@ -1,6 +1,6 @@
 #include "ui/main_window_table.h"
 
-#include "core/maker.h"
+#include "app/maker.h"
 
 namespace tapix {
 namespace {

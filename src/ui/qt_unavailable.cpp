@@ -1,5 +1,5 @@
 // Built without Qt: there is no window, the console front end runs.
-#include "ui/frontend.h"
+#include "ui/front_ends.h"
 
 namespace tapix {
 

@@ -1,6 +1,6 @@
 // Not a Windows build: there is no Win32 dialog; the Qt window or the console
 // front end runs.
-#include "ui/frontend.h"
+#include "ui/front_ends.h"
 
 namespace tapix {
 

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "core/memory_panel.h"
+#include "app/memory_panel.h"
 #include "memory_registry.h"
-#include "serial/port_list.h"
+#include "app/port_list.h"
 
 namespace tapix::testing {
 namespace {

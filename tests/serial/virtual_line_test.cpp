@@ -11,8 +11,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "fakes.h"
+#include "fake_console.h"
+#include "fake_device.h"
 #include "pty_pair.h"
+#include "app/port_open.h"
 #include "serial/port.h"
 
 namespace tapix {

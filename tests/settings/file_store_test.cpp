@@ -8,8 +8,9 @@
 #include <cstring>
 #include <random>
 
-#include "fakes.h"
-#include "settings/settings_io.h"
+#include "fake_console.h"
+#include "store_notices_capture.h"
+#include "app/settings_io.h"
 #include "store_fixture.h"
 
 namespace tapix::testing {
@@ -21,7 +22,6 @@ class FileStoreTest : public StoreTest {
  protected:
   void SetUp() override {
     StoreTest::SetUp();
-    SetStoreConsole(&console_);
     SetDefaults(settings_);
   }
 
@@ -43,7 +43,7 @@ class FileStoreTest : public StoreTest {
     return loaded.port;
   }
 
-  CaptureConsole console_;
+  NoticeCapture notices_;
   PortSettings settings_{};
 };
 
@@ -55,7 +55,7 @@ TEST_F(FileStoreTest, BrokenFileIsReportedOnceCopiedAndThenReplaced) {
   PortSettings loaded = settings_;
   LoadFromRegistry(loaded, kKeyName, kBasePath);
   EXPECT_EQ(std::memcmp(&loaded, &settings_, sizeof loaded), 0);  // the defaults
-  EXPECT_EQ(console_.log_, "Einstellungsdatei " + Path() + " " + std::string(kBrokenLine) + Path() +
+  EXPECT_EQ(notices_.Text(), "Einstellungsdatei " + Path() + " " + std::string(kBrokenLine) + Path() +
                                ".broken\n");
   EXPECT_EQ(ReadFile(Path() + ".broken"), garbage);
   EXPECT_EQ(ReadStore(), garbage);  // a load leaves it in place
@@ -63,7 +63,7 @@ TEST_F(FileStoreTest, BrokenFileIsReportedOnceCopiedAndThenReplaced) {
   LoadedPort();
   settings_.port = 6;
   EXPECT_EQ(Save(), ERROR_SUCCESS);
-  EXPECT_EQ(std::count(console_.log_.begin(), console_.log_.end(), '\n'), 1);
+  EXPECT_EQ(std::count(notices_.Text().begin(), notices_.Text().end(), '\n'), 1);
   EXPECT_EQ(LoadedPort(), 6u);
   EXPECT_EQ(ReadFile(Path() + ".broken"), garbage);
   EXPECT_TRUE(Leftovers().empty());
@@ -85,14 +85,14 @@ TEST_F(FileStoreTest, OneUnreadableLineAmongGoodOnesCostsOnlyItsValue) {
   EXPECT_EQ(loaded.dcb.Parity, 0);
   EXPECT_EQ(loaded.dcb.StopBits, 2);
   EXPECT_EQ(loaded.Autoconnect, 1u);
-  EXPECT_EQ(console_.log_, "Einstellungsdatei " + Path() +
+  EXPECT_EQ(notices_.Text(), "Einstellungsdatei " + Path() +
                                ", Zeile 6 nicht lesbar, bleibt ohne Wirkung: \"Bits\"=7\n"
                                "Einstellungsdatei " + Path() +
                                ", Zeile 13 nicht lesbar, bleibt ohne Wirkung: \"COM4\"=/dev/ttyS4\n");
 
   settings_ = loaded;
   EXPECT_EQ(Save(), ERROR_SUCCESS);
-  EXPECT_EQ(std::count(console_.log_.begin(), console_.log_.end(), '\n'), 2) << "reported once";
+  EXPECT_EQ(std::count(notices_.Text().begin(), notices_.Text().end(), '\n'), 2) << "reported once";
   EXPECT_FALSE(std::filesystem::exists(Path() + ".broken"));
   // The saved "Bits" replaces the line; the other unreadable line stays.
   EXPECT_EQ(ReadStore(), std::string(kStoreHeader) + "\n\n[" + kSettingsKey + "]\n"
@@ -103,12 +103,12 @@ TEST_F(FileStoreTest, OneUnreadableLineAmongGoodOnesCostsOnlyItsValue) {
   // The next run reads the saved values and tells of the line that is left.
   FileStore next_run(Path());
   SetRegistry(&next_run);
-  console_.log_.clear();
+  notices_.Clear();
   PortSettings again = settings_;
   SetDefaults(again);
   LoadFromRegistry(again, kKeyName, kBasePath);
   EXPECT_EQ(std::memcmp(&again, &loaded, sizeof again), 0);
-  EXPECT_NE(console_.log_.find(", Zeile 13 nicht lesbar"), std::string::npos) << console_.log_;
+  EXPECT_NE(notices_.Text().find(", Zeile 13 nicht lesbar"), std::string::npos) << notices_.Text();
 }
 
 TEST_F(FileStoreTest, ManyUnreadableLinesAreCounted) {
@@ -116,9 +116,9 @@ TEST_F(FileStoreTest, ManyUnreadableLinesAreCounted) {
   for (std::size_t i = 0; i < kUnreadLinesShown + 3; ++i) text += "wrong " + std::to_string(i) + "\n";
   WriteStore(text);
   EXPECT_EQ(LoadedPort(), 5u);
-  EXPECT_EQ(std::count(console_.log_.begin(), console_.log_.end(), '\n'),
+  EXPECT_EQ(std::count(notices_.Text().begin(), notices_.Text().end(), '\n'),
             static_cast<long>(kUnreadLinesShown) + 1);
-  EXPECT_NE(console_.log_.find(": 3 weitere Zeilen nicht lesbar\n"), std::string::npos) << console_.log_;
+  EXPECT_NE(notices_.Text().find(": 3 weitere Zeilen nicht lesbar\n"), std::string::npos) << notices_.Text();
 }
 
 TEST_F(FileStoreTest, EarlierCopiesAreNotOverwritten) {
@@ -132,14 +132,14 @@ TEST_F(FileStoreTest, EarlierCopiesAreNotOverwritten) {
   EXPECT_EQ(ReadFile(Path() + ".broken"), "first copy");
   EXPECT_EQ(ReadFile(Path() + ".broken.1"), "second copy");
   EXPECT_EQ(ReadFile(Path() + ".broken.2"), bytes);
-  EXPECT_NE(console_.log_.find(Path() + ".broken.2\n"), std::string::npos);
+  EXPECT_NE(notices_.Text().find(Path() + ".broken.2\n"), std::string::npos);
 
   // The next run finds the same broken file: reported again, copied once.
   FileStore next_run(Path());
   SetRegistry(&next_run);
-  console_.log_.clear();
+  notices_.Clear();
   LoadedPort();
-  EXPECT_NE(console_.log_.find(Path() + ".broken.2\n"), std::string::npos);
+  EXPECT_NE(notices_.Text().find(Path() + ".broken.2\n"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(Path() + ".broken.3"));
 }
 
@@ -151,18 +151,18 @@ TEST_F(FileStoreTest, BrokenFileWithoutACopyIsNeverWritten) {
   EXPECT_EQ(LoadedPort(), 1u);
   EXPECT_NE(Save(), ERROR_SUCCESS);
   EXPECT_EQ(ReadStore(), "garbage\n");
-  EXPECT_EQ(console_.log_, "Einstellungsdatei " + Path() + " ist besch\xE4" "digt und bleibt unver\xE4"
+  EXPECT_EQ(notices_.Text(), "Einstellungsdatei " + Path() + " ist besch\xE4" "digt und bleibt unver\xE4"
                            "ndert; keine Kopie m\xF6" "glich: " + std::strerror(EEXIST) + "\n");
 }
 
 TEST_F(FileStoreTest, OversizedFileIsBroken) {
-  SetStoreConsole(nullptr);  // no console: silent
   const std::string big = std::string(kStoreHeader) + "\n" + std::string(kMaxStoreBytes, ';');
   WriteStore(big);
   EXPECT_EQ(LoadedPort(), 1u);
   EXPECT_EQ(ReadFile(Path() + ".broken"), big);
   EXPECT_EQ(Save(), ERROR_SUCCESS);
-  EXPECT_TRUE(console_.log_.empty());
+  EXPECT_NE(notices_.Text().find(std::string(kBrokenLine) + Path() + ".broken\n"), std::string::npos)
+      << notices_.Text();
 
   // Nor does the store write a file that big itself.
   const std::string saved = ReadStore();
@@ -184,7 +184,7 @@ TEST_F(FileStoreTest, UnreadableStoreIsLeftAlone) {
   ASSERT_EQ(::mkfifo(Path().c_str(), 0600), 0);  // must not hang waiting for a writer
   EXPECT_EQ(LoadedPort(), 1u);
   EXPECT_EQ(Save(), ERROR_ACCESS_DENIED);
-  EXPECT_TRUE(console_.log_.empty());
+  EXPECT_TRUE(notices_.Text().empty());
 }
 
 // --- atomic saves --------------------------------------------------------------

@@ -30,7 +30,6 @@ class StoreTest : public ::testing::Test {
   }
   void TearDown() override {
     SetRegistry(nullptr);
-    SetStoreConsole(nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
   }

@@ -5,12 +5,12 @@
 #include <memory>
 #include <string>
 
-#include "core/console_commands.h"
-#include "core/exit_codes.h"
-#include "core/loop.h"
-#include "core/memory_panel.h"
-#include "core/window_commands.h"
-#include "ui/frontend.h"
+#include "app/console_commands.h"
+#include "app/exit_codes.h"
+#include "app/loop.h"
+#include "app/memory_panel.h"
+#include "app/window_commands.h"
+#include "ui/front_ends.h"
 
 namespace tapix {
 

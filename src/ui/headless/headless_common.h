@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/session.h"
+#include "app/session.h"
 
 namespace tapix {
 

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <string>
 
-#include "core/console_input.h"
-#include "core/requests.h"
-#include "core/signals.h"
+#include "platform/console_input.h"
+#include "app/requests.h"
+#include "platform/signals.h"
 #include "ui/headless/headless_common.h"
 
 namespace tapix {

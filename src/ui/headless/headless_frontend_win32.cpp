@@ -5,9 +5,9 @@
 // so the program never spins, with or without a port.
 #include <string>
 
-#include "core/signals.h"
+#include "platform/signals.h"
 #include "ui/headless/headless_common.h"
-#include "ui/win32/wait_set.h"
+#include "app/wait_set.h"
 
 #include <windows.h>
 

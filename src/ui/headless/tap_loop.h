@@ -2,7 +2,7 @@
 // (which set the option flags the decoders read) and the stop signals.
 #pragma once
 
-#include "core/session.h"
+#include "app/session.h"
 
 namespace tapix {
 

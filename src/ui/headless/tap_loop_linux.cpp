@@ -6,11 +6,11 @@
 #include <cerrno>
 #include <chrono>
 
-#include "core/console_commands.h"
-#include "core/console_input.h"
-#include "core/signals.h"
-#include "core/tap_start.h"
-#include "core/window_commands.h"
+#include "app/console_commands.h"
+#include "platform/console_input.h"
+#include "platform/signals.h"
+#include "app/tap_start.h"
+#include "app/window_commands.h"
 #include "ui/headless/tap_loop.h"
 
 namespace tapix {

@@ -9,12 +9,12 @@
 #include <chrono>
 #include <string>
 
-#include "core/console_commands.h"
-#include "core/signals.h"
-#include "core/tap_start.h"
-#include "core/window_commands.h"
+#include "app/console_commands.h"
+#include "platform/signals.h"
+#include "app/tap_start.h"
+#include "app/window_commands.h"
 #include "ui/headless/tap_loop.h"
-#include "ui/win32/wait_set.h"
+#include "app/wait_set.h"
 
 #include <windows.h>
 

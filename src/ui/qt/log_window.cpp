@@ -8,8 +8,8 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
-#include "core/log_history.h"
-#include "core/text_encoding.h"
+#include "log/log_history.h"
+#include "log/text_encoding.h"
 
 namespace tapix {
 

@@ -13,11 +13,11 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 
-#include "core/control_ids.h"
-#include "core/loop.h"
-#include "core/maker.h"
-#include "core/requests.h"
-#include "core/window_commands.h"
+#include "app/control_ids.h"
+#include "app/loop.h"
+#include "app/maker.h"
+#include "app/requests.h"
+#include "app/window_commands.h"
 #include "ui/qt/app_resources.h"
 #include "ui/qt/control_lookup.h"
 #include "ui/main_window_table.h"

@@ -12,8 +12,8 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "core/panel.h"
-#include "core/session.h"
+#include "app/panel.h"
+#include "app/session.h"
 #include "ui/qt/bold_caption.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/hyperlink_label.h"

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "core/control_ids.h"
+#include "app/control_ids.h"
 #include "ui/qt/app_resources.h"
 #include "ui/qt/control_lookup.h"
 #include "ui/qt/port_combo.h"

@@ -6,8 +6,8 @@
 
 #include <QDialog>
 
-#include "core/panel.h"
-#include "core/session.h"
+#include "app/panel.h"
+#include "app/session.h"
 #include "ui/qt/dialog_units.h"
 
 class QPushButton;

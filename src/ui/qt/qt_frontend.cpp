@@ -6,12 +6,12 @@
 #include <QDialog>
 #include <QEventLoop>
 
-#include "core/console_commands.h"
-#include "core/loop.h"
-#include "core/signals.h"
-#include "core/window_commands.h"
+#include "app/console_commands.h"
+#include "app/loop.h"
+#include "platform/signals.h"
+#include "app/window_commands.h"
 #include "ui/qt/app_resources.h"
-#include "ui/qt/display_check.h"
+#include "platform/display.h"
 #include "ui/qt/log_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/port_config_dialog.h"

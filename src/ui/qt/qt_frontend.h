@@ -8,8 +8,8 @@
 #include <QPointer>
 #include <QSocketNotifier>
 
-#include "core/console_input.h"
-#include "ui/frontend.h"
+#include "platform/console_input.h"
+#include "app/front_end.h"
 
 class QApplication;
 class QEventLoop;

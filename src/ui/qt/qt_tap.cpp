@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "core/tap_start.h"
+#include "app/tap_start.h"
 
 namespace tapix {
 

@@ -7,7 +7,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "core/session.h"
+#include "app/session.h"
 
 namespace tapix {
 

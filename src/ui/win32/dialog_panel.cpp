@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/control_ids.h"
+#include "app/control_ids.h"
 
 namespace tapix::win32 {
 

@@ -5,7 +5,7 @@
 
 // The project's headers come before <windows.h>: it defines DCB, NOPARITY and
 // friends as macros and types that serial/dcb.h also names.
-#include "core/panel.h"
+#include "app/panel.h"
 
 #include <windows.h>
 

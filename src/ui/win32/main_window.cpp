@@ -1,9 +1,9 @@
 #include "ui/win32/main_window.h"
 
-#include "core/control_ids.h"
-#include "core/maker.h"
-#include "core/requests.h"
-#include "core/window_commands.h"
+#include "app/control_ids.h"
+#include "app/maker.h"
+#include "app/requests.h"
+#include "app/window_commands.h"
 #include "ui/main_window_table.h"
 
 #include <commctrl.h>

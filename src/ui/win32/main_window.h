@@ -3,7 +3,7 @@
 // on the session through the shared window commands, by control ID.
 #pragma once
 
-#include "core/session.h"
+#include "app/session.h"
 #include "ui/win32/dialog_panel.h"
 
 #include <array>

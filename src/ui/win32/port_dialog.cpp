@@ -1,7 +1,7 @@
 #include "ui/win32/port_dialog.h"
 
-#include "core/control_ids.h"
-#include "core/signals.h"
+#include "app/control_ids.h"
+#include "platform/signals.h"
 #include "ui/win32/dialog_panel.h"
 
 #include <cstring>

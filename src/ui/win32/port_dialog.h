@@ -2,7 +2,7 @@
 // configuration dialog behind "Einstellen ...".
 #pragma once
 
-#include "core/session.h"
+#include "app/session.h"
 
 #include <windows.h>
 

@@ -1,11 +1,11 @@
 // The Win32 front end: the port question (template 102) and the main window
 // (template 101) owned by the console window, run by the window loop.
-#include "core/console.h"
-#include "core/exit_codes.h"
-#include "ui/frontend.h"
+#include "log/console.h"
+#include "app/exit_codes.h"
+#include "ui/front_ends.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/port_dialog.h"
-#include "ui/win32/wait_set.h"
+#include "app/wait_set.h"
 #include "ui/win32/win32_loop.h"
 
 #include <commctrl.h>

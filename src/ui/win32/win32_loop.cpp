@@ -1,10 +1,10 @@
 #include "ui/win32/win32_loop.h"
 
-#include "core/console_commands.h"
-#include "core/loop.h"
-#include "core/signals.h"
+#include "app/console_commands.h"
+#include "app/loop.h"
+#include "platform/signals.h"
 #include "ui/headless/headless_common.h"
-#include "ui/win32/wait_set.h"
+#include "app/wait_set.h"
 
 namespace tapix::win32 {
 namespace {

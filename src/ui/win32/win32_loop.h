@@ -2,7 +2,7 @@
 // keyboard handling; then the stop request, console commands and the port.
 #pragma once
 
-#include "core/session.h"
+#include "app/session.h"
 
 #include <windows.h>
 

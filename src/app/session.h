@@ -1,0 +1,56 @@
+// The process-wide state of one run, set up by start-up and kept until the end.
+// There is one thread and no lock: front ends change it only between two
+// passes of the polling loop.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include "log/console.h"
+#include "protocol/options.h"
+#include "app/panel.h"
+#include "app/port_list.h"
+#include "serial/port_settings.h"
+#include "serial/serial_device.h"
+
+namespace tapix {
+
+class LogHistory;
+class Tap;
+
+struct Session {
+  PortSettings settings{};
+  std::unique_ptr<SerialDevice> port;  // PortHandle: null while no port is open
+  OptionFlags options{};
+  PendingRequest pending{};
+  Panel* window = nullptr;    // MainWindowHandle: null while no window exists
+  Console* console = nullptr;
+  // The last lines of the log, for a window that shows them; null when none
+  // are kept.
+  LogHistory* log_history = nullptr;
+  bool quit_requested = false;
+  // The exit code once the loop has ended (kExitNormal unless a front end
+  // ends the run for want of a port).
+  int exit_code = 0;
+  // The settings the last open (or configuration of the open port) accepted,
+  // or those loaded at start: what the end of the run saves, so that a
+  // setting no device took is not kept.
+  PortSettings accepted{};
+  PortList port_list;  // the combo box of the window shown now
+  // The line tap when this run sits between two devices (the port above
+  // then stays closed), with the port numbers of its register and dispenser
+  // sides.
+  Tap* tap = nullptr;
+  std::uint32_t tap_ports[2] = {};
+
+  // The front end's port configuration dialog: shows the settings for the
+  // named device and returns true with a complete DCB when the operator
+  // confirms, false (DCB untouched) on cancel. Empty: no dialog available.
+  std::function<bool(std::string_view device, DCB& dcb)> configure_dialog;
+};
+
+// Start values of the option flags and of SendPending.
+void ResetOptions(Session& session);
+
+}  // namespace tapix

@@ -1,0 +1,240 @@
+#include "app/startup.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "log/console.h"
+#include "app/exit_codes.h"
+#include "log/log_chain.h"
+#include "app/maker.h"
+#include "app/session.h"
+#include "platform/signals.h"
+#include "app/run_platform.h"
+#include "app/tap_start.h"
+#include "app/window_commands.h"
+#include "app/port_open.h"
+#include "serial/port.h"
+#include "settings/store_notices.h"
+#include "app/front_end.h"
+
+namespace tapix {
+namespace {
+
+constexpr const char* kKeyName = "Ventrix Test";
+constexpr const char* kBasePath = "SOFTWARE\\TRESOL";
+
+// The settings the end of the run saves: the last ones a device accepted (or
+// those loaded). Port 0 chosen in the window is kept, so the next start asks
+// for a port; the virtual line's number gives way to the number it avoided.
+PortSettings SettingsToSave(const Session& session, std::uint32_t virtual_port,
+                            std::uint32_t kept_port) {
+  PortSettings saved = session.accepted;
+  saved.Autoconnect = session.settings.Autoconnect;
+  if (session.settings.port == 0) saved.port = 0;
+  if (virtual_port != 0 && saved.port == virtual_port) saved.port = kept_port;
+  return saved;
+}
+
+// What the settings store had to say at the last load or save.
+void ReportStoreNotices(Console& console) {
+  for (const std::string& line : TakeStoreNotices()) console.Log(line);
+}
+
+void PrintBanner(Console& console, bool with_usage) {
+  console.Log("'Ventrix' Test und Simulation\n\n");
+  if (with_usage) {
+    console.Log("usage: Tapix nCom[,9600,N,8,1]\n");
+    console.Log("       nCom = COM 1-32\n");
+    console.Log("       Baud-Rate\n");
+    console.Log("       Parity\n");
+    console.Log("       Daten-Bits\n");
+    console.Log("       Stop-Bits\n\n");
+  }
+  Logf(console, "%s\n", maker::kName);
+  Logf(console, "%s\n", maker::kWebHost);
+  Logf(console, "%s\n\n", maker::kMail);
+}
+
+}  // namespace
+
+StartOptions ParseCommandLine(const std::vector<std::string>& args) {
+  StartOptions options;
+  const std::pair<const char*, bool*> switches[] = {
+      {"--help", &options.show_help},   {"--version", &options.show_version},
+      {"--list", &options.list_ports},  {"--timestamps", &options.timestamps},
+      {"--raw", &options.raw},          {"--tap-listen", &options.tap_listen},
+      {"--no-window", &options.no_window}, {"--headless", &options.no_window},
+  };
+  const std::pair<const char*, std::string*> values[] = {
+      {"--log=", &options.log_path},
+      {"--tap=", &options.tap_port},
+      {"--tap-listen=", &options.tap_port},
+  };
+  auto fail = [&options](std::string text) {
+    if (options.error.empty()) options.error = std::move(text);
+  };
+  for (const std::string& arg : args) {
+    if (arg.rfind("--", 0) != 0) {
+      if (!options.line_argument) {
+        options.line_argument = arg;
+      } else {
+        options.further_arguments.push_back(arg);
+      }
+      continue;
+    }
+    bool known = false;
+    for (const auto& [name, flag] : switches) {
+      if (arg == name) known = *flag = true;
+    }
+    for (const auto& [prefix, value] : values) {
+      if (arg.rfind(prefix, 0) != 0) continue;
+      known = true;
+      *value = arg.substr(std::string_view(prefix).size());
+      if (value->empty()) fail(std::string(prefix) + " braucht einen Wert");
+      if (arg.rfind("--tap-listen=", 0) == 0) options.tap_listen = true;
+    }
+    if (arg == "--pty" || arg.rfind("--pty=", 0) == 0) {
+      known = true;
+      if (!VirtualLineSupported()) {
+        fail(arg + " gibt es nur unter Linux");
+        continue;
+      }
+      options.virtual_line = true;
+      options.virtual_link = arg.size() > 5 ? arg.substr(6) : "";
+      if (arg == "--pty=") fail("--pty= braucht einen Pfad");
+    }
+    if (!known) fail("unbekannte Option " + arg);
+  }
+  if (options.tap_listen && options.tap_port.empty()) fail("--tap-listen braucht --tap=ZWEITER");
+  if (!options.tap_port.empty() && options.virtual_line) fail("--tap geht nicht mit --pty");
+  return options;
+}
+
+std::string OptionsHelp() {
+  std::string help = "tapix [Optionen] [nCom[,9600,N,8,1]]\n";
+  help += PortFieldHelp();
+  if (VirtualLineSupported()) {
+    help += "  --pty[=LINK]    virtuelle Leitung: Tapix legt ein Pseudo-Terminal an und nennt\n"
+            "                  die Gegenstelle (LINK: symbolischer Link auf die Gegenstelle)\n";
+  }
+  help += "  --no-window     ohne Fenster; Befehle von der Standardeingabe (help)\n"
+          "  --log=DATEI     jede Zeile und jedes gesendete Byte auch in DATEI (angeh\xE4ngt)\n"
+          "  --timestamps    jede Zeile mit Uhrzeit [HH:MM:SS.mmm] (Ankunft des ersten Bytes)\n"
+          "  --raw           Texte als Bytes der Codepage 1252, Steuerzeichen unver\xE4ndert\n"
+          "                  (sonst mit UTF-8-Locale: UTF-8, Steuerzeichen sichtbar)\n"
+          "  --tap=ZWEITER   zwischen Kasse (nCom) und Schankanlage (ZWEITER, Nummer oder\n"
+          "                  Ger\xE4tepfad): leitet alles weiter und protokolliert beide Richtungen\n"
+          "  --tap-listen=ZWEITER  wie --tap, leitet aber nichts weiter (Y-Kabel)\n"
+          "  --list          vorhandene Schnittstellen mit Nummer und Ger\xE4t\n"
+          "  --version       Versionsnummer\n"
+          "  --help          diese Hilfe\n";
+  return help + ExitCodesHelp();
+}
+
+std::string PortListing() { return PresentPortLines(kKeyName, kBasePath); }
+
+std::string ExitCodesHelp() {
+  std::string help = "Ende mit:\n";
+  help += StopRequestsHelp();
+  help += "  1  ohne Schnittstelle: Auswahl abgebrochen oder leer; ohne Fenster keine\n"
+          "     Schnittstelle offen und die Standardeingabe zu Ende\n";
+  if (VirtualLineSupported()) {
+    help += "  2  falscher Aufruf (unbekannte Option) oder Start nicht wie verlangt\n"
+            "     m\xF6glich (virtuelle Leitung nicht angelegt, Protokolldatei nicht\n"
+            "     ge\xF6" "ffnet, Schnittstelle zum Mith\xF6ren nicht ge\xF6" "ffnet)\n";
+  } else {
+    help += "  2  falscher Aufruf (unbekannte Option) oder Start nicht wie verlangt\n"
+            "     m\xF6glich (Protokolldatei nicht ge\xF6" "ffnet, Schnittstelle zum\n"
+            "     Mith\xF6ren nicht ge\xF6" "ffnet)\n";
+  }
+  return help;
+}
+
+int RunProgram(const StartOptions& options, FrontEnd& front_end) {
+  // Stop signals are caught from the start, so that a Ctrl+C or SIGTERM that
+  // comes early still ends the run through the loop (or cancels the port
+  // question) instead of killing the process.
+  InstallStopSignals();
+  // Last to go: a console that is being closed waits for this before the
+  // process ends.
+  struct ShutdownDone {
+    ~ShutdownDone() { StopSignalsDone(); }
+  } shutdown_done;
+  const TextMode mode = ChooseTextMode(options.raw);
+  std::string error;
+  const std::unique_ptr<LogChain> chain =
+      LogChain::Make(options.log_path, options.timestamps, mode, &error);
+  if (!chain) {
+    // The path as given (bytes of the command line), the words for the terminal.
+    std::fprintf(stderr, "tapix: %s%s%s\n", ForOutput("Protokolldatei ", mode).c_str(),
+                 options.log_path.c_str(),
+                 ForOutput(" nicht ge\xF6" "ffnet: " + error, mode).c_str());
+    return kExitBadStart;
+  }
+  Console& console = chain->Top();
+  Session session;
+  session.console = &console;
+  // The window shows the log too: it keeps the lines from the start on.
+  session.log_history = &chain->History();
+
+  SetDefaults(session.settings);
+  RunPlatform platform(console, kKeyName, kBasePath);
+  platform.Load(session.settings);
+  ReportStoreNotices(console);
+  // What the store held is good until a device refuses something else.
+  session.accepted = session.settings;
+  std::string argument_note;
+  if (options.line_argument) {
+    ArgumentTrace trace;
+    const std::string& argument = *options.line_argument;
+    if (!platform.ApplyDevicePath(session.settings, argument, trace))
+      ParseArgument(session.settings, argument, &trace);
+    argument_note = DescribeArgument(argument, session.settings, trace);
+  }
+
+  platform.MarkConsoleWindow();
+  ResetOptions(session);
+  PrintBanner(console, !options.line_argument);
+  if (!argument_note.empty()) console.Log(argument_note);
+  for (const std::string& ignored : options.further_arguments) {
+    std::string shown;
+    for (char c : ignored) shown.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
+    Logf(console, "Argument \"%s\" ignoriert: nur das erste Argument z\xE4hlt\n", shown.c_str());
+  }
+
+  // The virtual line is for this run only: it takes a number that no device
+  // and no stored entry has, nor the port number the run keeps for the store,
+  // so the real ports keep their numbers now and in later runs.
+  const std::uint32_t kept_port = session.accepted.port;
+  if (options.virtual_line && !platform.StartVirtualLine(options.virtual_link, session, kept_port)) {
+    return kExitBadStart;
+  }
+
+  if (session.settings.port == 0) {
+    if (front_end.ChoosePort(session) == 2 || session.settings.port == 0) return kExitNoPort;
+  }
+
+  OpenAndReport(session.settings, session.port, console);
+  RememberAccepted(session);
+  std::unique_ptr<Tap> tap;
+  if (!options.tap_port.empty()) {
+    tap = StartTap(session, options.tap_port, !options.tap_listen);
+    if (!tap) {
+      ClosePort(session.port);
+      return kExitBadStart;
+    }
+    session.tap = tap.get();
+  }
+  front_end.Run(session);
+  session.tap = nullptr;
+  tap.reset();
+
+  ClosePort(session.port);
+  platform.Save(SettingsToSave(session, platform.VirtualPort(), kept_port));
+  ReportStoreNotices(console);
+  session.log_history = nullptr;
+  return session.exit_code;
+}
+
+}  // namespace tapix

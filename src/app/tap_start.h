@@ -1,0 +1,32 @@
+// Start-up of the line tap: the second port, opened with the first one's
+// line settings, and the tap over both.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/session.h"
+#include "app/tap.h"
+
+namespace tapix {
+
+// The port number of the tap's second port: a number ("2", "COM2") or a
+// device path; 0 when it names none.
+std::uint32_t TapPortNumber(const std::string& second);
+
+// Opens the second port and reports it like the first, then moves the open
+// first port into the tap. Null (after a console line saying why) when either
+// port is not open.
+std::unique_ptr<Tap> StartTap(Session& session, const std::string& second, bool forward);
+
+// Forwards and decodes what waits on `side`, then logs the messages a pause
+// has cut. False once the side has hung up (said on the console): the caller
+// stops watching it.
+bool ServeTapSide(Session& session, Tap::Side side);
+
+// Ends the run once both sides have hung up, since the tap cannot open them
+// again: one console line, exit code kExitNoPort, "Beenden". True when it
+// ended.
+bool EndWhenBothSidesGone(Session& session, const bool (&side_open)[2]);
+
+}  // namespace tapix

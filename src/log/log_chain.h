@@ -1,0 +1,40 @@
+// The console as the options make it: standard output and the echo, the log
+// file beside them, the text encoding, the history the window shows and the
+// time stamps, each a layer around the one below.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "log/console.h"
+#include "log/log_file.h"
+#include "log/log_history.h"
+#include "log/text_encoding.h"
+#include "log/timestamps.h"
+
+namespace tapix {
+
+class LogChain {
+ public:
+  // Null when the log file cannot be opened; `error` then says why.
+  static std::unique_ptr<LogChain> Make(const std::string& log_path, bool timestamps,
+                                        TextMode mode, std::string* error);
+
+  // Where the program logs.
+  Console& Top() { return *top_; }
+  // The history the window shows: the program's own code page 1252 texts,
+  // stamped, before the encoding for the terminal.
+  LogHistory& History() { return *history_; }
+
+ private:
+  LogChain() = default;
+
+  StdConsole std_console_;
+  std::unique_ptr<LogFileConsole> file_;
+  std::unique_ptr<Utf8Console> utf8_;
+  std::unique_ptr<LogHistory> history_;
+  std::unique_ptr<TimestampConsole> stamps_;
+  Console* top_ = nullptr;
+};
+
+}  // namespace tapix

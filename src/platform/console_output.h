@@ -1,0 +1,33 @@
+// The process's console as the platform has it: standard output for the log,
+// and the console device for the echo of bytes written to the line (the
+// controlling terminal on Linux, "CONOUT$" on Windows).
+#pragma once
+
+#include <string_view>
+
+#include "platform/wait_handle.h"
+
+namespace tapix {
+
+class ConsoleOutput {
+ public:
+  // Opens the echo device; Windows: binary standard output, and the console
+  // shows code page 1252 for the run.
+  ConsoleOutput();
+  // Closes the echo device; Windows: the console's own code page comes back.
+  ~ConsoleOutput();
+  ConsoleOutput(const ConsoleOutput&) = delete;
+  ConsoleOutput& operator=(const ConsoleOutput&) = delete;
+
+  // Writes `text` to standard output and flushes it.
+  void Write(std::string_view text);
+  // One byte straight to the console device, after what standard output
+  // holds (they may share a terminal); dropped when there is no device.
+  void Echo(char byte);
+
+ private:
+  WaitHandle echo_ = kNoWaitHandle;  // the echo device: a descriptor or a HANDLE
+  unsigned console_code_page_ = 0;    // Windows: the console's output code page at start
+};
+
+}  // namespace tapix

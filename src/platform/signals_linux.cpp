@@ -1,0 +1,52 @@
+#include "platform/signals.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace tapix {
+namespace {
+
+int g_pipe[2] = {-1, -1};
+
+extern "C" void OnStopSignal(int) {
+  const int saved = errno;
+  const char byte = 1;
+  // Non-blocking: a full pipe already says "stop".
+  [[maybe_unused]] ssize_t r = ::write(g_pipe[1], &byte, 1);
+  errno = saved;
+}
+
+}  // namespace
+
+WaitHandle InstallStopSignals() {
+  if (g_pipe[0] >= 0) return g_pipe[0];
+  if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    g_pipe[0] = g_pipe[1] = -1;
+    return -1;
+  }
+  struct sigaction action = {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+  // A peer that closes a pipe we write the log to must not kill the run.
+  signal(SIGPIPE, SIG_IGN);
+  return g_pipe[0];
+}
+
+bool TakeStopSignal() {
+  if (g_pipe[0] < 0) return false;
+  bool seen = false;
+  char buffer[64];
+  while (::read(g_pipe[0], buffer, sizeof buffer) > 0) seen = true;
+  return seen;
+}
+
+void StopSignalsDone() {}
+
+}  // namespace tapix

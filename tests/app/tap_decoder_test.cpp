@@ -1,0 +1,104 @@
+// The tap's decoder: one direction of the line, bytes with their arrival
+// times, logged as the receiver logs them, behind the direction marker.
+#include <gtest/gtest.h>
+
+#include "app/tap_decoder.h"
+#include "log/timestamps.h"
+#include "fake_console.h"
+#include "fake_device.h"
+#include "time_zone.h"
+
+namespace tapix {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::CaptureConsole;
+
+struct Decoder : ::testing::Test {
+  // Feeds `bytes` one by one, `gap` apart, from the current time on.
+  void Feed(const std::string& bytes, milliseconds gap = milliseconds(1)) {
+    for (char c : bytes) {
+      decoder.Feed(static_cast<unsigned char>(c), {start + now, LogClock::time_point(now)});
+      now += gap;
+    }
+  }
+  void Wait(milliseconds pause) {
+    now += pause;
+    decoder.Expire(start + now);
+  }
+  std::string Log() const { return console.log_; }
+
+  CaptureConsole console;
+  OptionFlags options;
+  TapDecoder decoder{console, options, "K> "};
+  std::chrono::steady_clock::time_point start{};
+  milliseconds now{0};
+};
+
+TEST_F(Decoder, LengthsFollowTheFirstCharacterAndTheOptions) {
+  Feed("A005B001");
+  Feed("E" "R" "f" "\xB5");
+  options.CreditQuantity = 1;
+  Feed("K00050123");
+  options.Waiter3 = 1;
+  Feed("1203450071");
+  EXPECT_EQ(Log(),
+            "K> A005\nK> B001\nK> E\nK> R\nK> f Storno ung\xFCltig\nK> \xB5 (B5) unerwartet\n"
+            "K> K00050123\nK> 1203450071\n");
+  EXPECT_FALSE(decoder.Deadline());  // nothing open
+}
+
+TEST_F(Decoder, CheckCharactersAreVerifiedUnderTheFlagAtTheFirstCharacter) {
+  options.Checksum = 1;
+  Feed("A005t" "A005x");
+  Feed("A0");
+  options.Checksum = 0;  // changed mid-message: counts from the next first character
+  Feed("05t");
+  Feed("A005");
+  EXPECT_EQ(Log(), "K> A005t\nK> A005x Fehler Chksumme (t)\nK> A005t\nK> A005\n");
+}
+
+TEST_F(Decoder, APauseLongerThanTheIntervalCutsTheMessage) {
+  Feed("B00", milliseconds(100));  // pauses of exactly the interval still belong
+  ASSERT_TRUE(decoder.Deadline());
+  EXPECT_EQ(*decoder.Deadline(), start + milliseconds(200 + 100));
+  Wait(milliseconds(0));
+  EXPECT_EQ(Log(), "");
+  Wait(milliseconds(1));
+  EXPECT_EQ(Log(), "K> B00 timeout\n");
+  // A byte after the deadline with no Expire in between is still cut first:
+  // it starts a message of its own.
+  Feed("C0");
+  now += milliseconds(150);
+  Feed("01");
+  EXPECT_EQ(Log(), "K> B00 timeout\nK> C0 timeout\n");
+  Wait(milliseconds(200));
+  EXPECT_EQ(Log(), "K> B00 timeout\nK> C0 timeout\nK> 01 timeout\n");
+}
+
+TEST_F(Decoder, TheTotalTimeOutCutsASlowMessage) {
+  // 10 ms per character after the first: "A" and its three digits must all
+  // be there within 30 ms, whatever the pauses between them.
+  TapDecoder slow(console, options, "", milliseconds(100), milliseconds(10));
+  slow.Feed('A', {start, {}});
+  slow.Feed('0', {start + milliseconds(20), {}});
+  EXPECT_EQ(console.log_, "");
+  slow.Feed('0', {start + milliseconds(40), {}});
+  EXPECT_EQ(console.log_, "A0 timeout\n");
+}
+
+TEST_F(Decoder, TheLineIsStampedWithItsFirstByte) {
+  TimestampConsole stamped(console, [] { return LogClock::time_point(std::chrono::hours(1000)); });
+  TapDecoder timed(stamped, options, "");
+  testing::UseUtc();
+  const LogClock::time_point first = LogClock::time_point(milliseconds(3723045));  // 01:02:03.045
+  timed.Feed('A', {start, first});
+  timed.Feed('0', {start + milliseconds(50), first + milliseconds(50)});
+  timed.Feed('0', {start + milliseconds(90), first + milliseconds(90)});
+  timed.Feed('5', {start + milliseconds(130), first + milliseconds(130)});
+  timed.Feed('R', {start + milliseconds(400), first + milliseconds(400)});
+  EXPECT_EQ(console.log_, "[01:02:03.045] A005\n[01:02:03.445] R\n");
+}
+
+}  // namespace
+}  // namespace tapix

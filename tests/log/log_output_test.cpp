@@ -1,0 +1,170 @@
+// The console layers a run composes: time stamps, the text encoding of the
+// terminal and the log file.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "log/log_chain.h"
+#include "log/log_file.h"
+#include "log/text_encoding.h"
+#include "log/timestamps.h"
+#include "fake_console.h"
+
+namespace tapix {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::CaptureConsole;
+
+// 01:02:03.045 on the first day of 1970, in UTC.
+const LogClock::time_point kT0(milliseconds(3723045));
+
+struct Utc : ::testing::Test {
+  Utc() {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+  }
+};
+
+using Stamps = Utc;
+
+TEST_F(Stamps, EveryLineOfLogAndEchoStartsWithItsTime) {
+  CaptureConsole inner;
+  LogClock::time_point now = kT0;
+  TimestampConsole console(inner, [&now] { return now; });
+  console.Log("eins\nzw");
+  now += milliseconds(1);
+  console.Log("ei\ndrei\n");  // the line begun keeps its stamp
+  EXPECT_EQ(inner.log_, "[01:02:03.045] eins\n[01:02:03.045] zwei\n[01:02:03.046] drei\n");
+  // The echo shares the line start with the log: one stamp for the echo line
+  // and the words of a short write on it.
+  console.Echo('A');
+  console.Log(" timeout (A005)");
+  console.Echo('\n');
+  EXPECT_EQ(inner.all_.substr(inner.all_.size() - 32), "[01:02:03.046] A timeout (A005)\n");
+}
+
+TEST_F(Stamps, AMarkStampsTheNextLineAndTheWriteItBegan) {
+  CaptureConsole inner;
+  TimestampConsole console(inner, [] { return kT0 + milliseconds(500); });
+  console.Mark(kT0);  // a write began
+  console.Sent("R", "");
+  console.Log("R\n");
+  console.Log("danach\n");  // the mark was used up
+  EXPECT_EQ(inner.sent_, "[01:02:03.045] R\n");
+  EXPECT_EQ(inner.log_, "[01:02:03.045] R\n[01:02:03.545] danach\n");
+  EXPECT_EQ(FormatStamp(kT0 + std::chrono::hours(23) + milliseconds(999)), "[00:02:04.044] ");
+}
+
+TEST(Encoding, Utf8IsLosslessAndKeepsControlBytesOffTheTerminal) {
+  EXPECT_EQ(ToUtf8("ung\xFCltig \x80\x9F\xFF"), "ung\xC3\xBCltig \xE2\x82\xAC\xC5\xB8\xC3\xBF");
+  EXPECT_EQ(ToUtf8(std::string_view("\x1B[2J\0\r\x7F\x81\x9D\t\n", 11)),
+            "\xE2\x90\x9B[2J\xE2\x90\x80\xE2\x90\x8D\xE2\x90\xA1<81><9D>\t\n");
+  // Every byte value gives its own text, and none but tab and line feed
+  // reaches the terminal as a control byte (C1 controls included).
+  std::set<std::string> seen;
+  for (int b = 0; b < 256; ++b) {
+    const std::string out = ToUtf8(std::string(1, static_cast<char>(b)));
+    EXPECT_TRUE(seen.insert(out).second) << b;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      const auto c = static_cast<unsigned char>(out[i]);
+      if (b != '\t' && b != '\n') {
+        EXPECT_GE(c, 0x20) << b;
+      }
+      if (c == 0xC2 && i + 1 < out.size()) {  // U+0080 to U+009F would be C1 controls
+        EXPECT_GE(static_cast<unsigned char>(out[i + 1]), 0xA0) << b;
+      }
+    }
+  }
+  EXPECT_EQ(ForOutput("\xFC\x1B", TextMode::Raw), "\xFC\x1B");
+}
+
+TEST(Encoding, TheLocaleChoosesUnlessRawIsAsked) {
+  ::setenv("LC_ALL", "C.UTF-8", 1);
+  EXPECT_EQ(ChooseTextMode(false), TextMode::Utf8);
+  EXPECT_EQ(ChooseTextMode(true), TextMode::Raw);
+  ::setenv("LC_ALL", "C", 1);
+  EXPECT_EQ(ChooseTextMode(false), TextMode::Raw);
+  ::unsetenv("LC_ALL");
+}
+
+struct LogFileTest : Utc {
+  LogFileTest() {
+    char pattern[] = "/tmp/tapix-log-XXXXXX";
+    dir = ::mkdtemp(pattern);
+    path = dir + "/line.log";
+  }
+  ~LogFileTest() override { std::filesystem::remove_all(dir); }
+  // The file after the line that dates the run (checked once below).
+  std::string File() const {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string all = text.str();
+    const std::size_t start = all.find("---- Tapix, Protokoll vom ");
+    if (start == std::string::npos) return all;
+    return all.erase(start, all.find('\n', start) + 1 - start);
+  }
+  std::string dir, path;
+};
+
+TEST_F(LogFileTest, AppendsLinesAsTheyEndAndEveryWriteAsASentLine) {
+  std::ofstream(path) << "alt\n";
+  CaptureConsole inner;
+  std::string error;
+  auto file = LogFileConsole::Open(inner, path, &error);
+  ASSERT_TRUE(file) << error;
+  std::ifstream dated(path);
+  std::string first, second;
+  std::getline(dated, first);
+  std::getline(dated, second);
+  EXPECT_EQ(first, "alt");
+  EXPECT_TRUE(std::regex_match(
+      second, std::regex(R"(---- Tapix, Protokoll vom \d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d ----)")))
+      << second;
+  file->Log("A005");
+  EXPECT_EQ(File(), "alt\n");  // a line is written once it ends …
+  file->Log("\nR\n");
+  EXPECT_EQ(File(), "alt\nA005\nR\n");  // … and at once, not at the end of the run
+  file->Sent("A005t", "[x] ");
+  file->Echo('A');  // the echo stays on the console
+  EXPECT_EQ(File(), "alt\nA005\nR\n[x] gesendet: A005t\n");
+  EXPECT_EQ(inner.log_, "A005\nR\n");
+  EXPECT_EQ(inner.echo_, "A");
+  file->Log(" timeout");
+  file.reset();  // an unfinished line is not lost at the end
+  EXPECT_EQ(File(), "alt\nA005\nR\n[x] gesendet: A005t\n timeout");
+}
+
+TEST_F(LogFileTest, AFileThatCannotBeOpenedSaysWhy) {
+  CaptureConsole inner;
+  std::string error;
+  EXPECT_FALSE(LogFileConsole::Open(inner, dir + "/no/such/folder/x.log", &error));
+  EXPECT_NE(error.find("Fehler 2 - "), std::string::npos) << error;
+  EXPECT_FALSE(LogFileConsole::Open(inner, dir, &error));  // a folder
+  EXPECT_NE(error.find("Fehler 21 - "), std::string::npos) << error;
+}
+
+TEST_F(LogFileTest, TheChainStampsAndEncodesTheFileAsTheTerminal) {
+  std::string error;
+  auto chain = LogChain::Make(path, true, TextMode::Utf8, &error);
+  ASSERT_TRUE(chain) << error;
+  chain->Top().Mark(kT0);
+  chain->Top().Sent("A005\x1B\n", "");  // a written line feed stays inside its line
+  chain->Top().Mark(kT0 + milliseconds(7));
+  chain->Top().Log("f Storno ung\xFCltig\n");
+  EXPECT_EQ(File(),
+            "[01:02:03.045] gesendet: A005\xE2\x90\x9B\xE2\x90\x8A\n"
+            "[01:02:03.052] f Storno ung\xC3\xBCltig\n");
+  // The window's history keeps the program's own bytes, stamped.
+  EXPECT_EQ(chain->History().Text(), "[01:02:03.052] f Storno ung\xFCltig\n");
+}
+
+}  // namespace
+}  // namespace tapix
