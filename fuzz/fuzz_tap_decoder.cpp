@@ -11,7 +11,7 @@
 #include "app/tap.h"
 #include "fake_console.h"
 #include "fake_device.h"
-#include "fault/stream_account.h"
+#include "e2e/stream_account.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;

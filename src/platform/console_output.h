@@ -27,7 +27,7 @@ class ConsoleOutput {
 
  private:
   WaitHandle echo_ = kNoWaitHandle;  // the echo device: a descriptor or a HANDLE
-  unsigned console_code_page_ = 0;    // Windows: the console's output code page at start
+  [[maybe_unused]] unsigned console_code_page_ = 0;  // Windows: the console's output code page at start
 };
 
 }  // namespace tapix
