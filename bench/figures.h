@@ -29,6 +29,7 @@ void AnswerLatency(const Plan& plan, Table& table);
 void RequestLatency(const Plan& plan, Table& table);
 void TapLatency(const Plan& plan, Table& table);
 void SustainedRate(const Plan& plan, Table& table);
+void ResponderRates(const Plan& plan, Table& table);
 void PacedRate(const Plan& plan, Table& table);
 void IdleCost(const Plan& plan, Table& table);
 

@@ -84,6 +84,7 @@ int main(int argc, char** argv) {
     TapLatency(plan, table);
   }
   if (only.empty() || only == "rate") {
+    ResponderRates(plan, table);
     SustainedRate(plan, table);
     PacedRate(plan, table);
   }

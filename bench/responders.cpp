@@ -1,0 +1,160 @@
+// The answer path against two plain responders on the same machine in the
+// same run: messages "A005" back to back, each answered "R". The floor is a
+// responder in C++ that reads whatever is waiting and answers every complete
+// message with one write; the other is the same few lines in Python, the
+// tool a person on site would write in a minute. Tapix does more per message
+// (it logs each message and each answer), so the floor is what it cannot
+// beat, and the Python responder is what it must.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <cstdlib>
+
+#include "bench_support.h"
+#include "figures.h"
+
+namespace tapix::bench {
+namespace {
+
+constexpr const char* kMessage = "A005";
+constexpr std::size_t kMessageBytes = 4;
+// Messages on the line at most before the driver waits for answers: one, as
+// a cash register sends the next message once the answer is in.
+constexpr std::size_t kWindow = 1;
+
+constexpr const char* kPythonResponder = R"(
+import os, sys
+fd = os.open(sys.argv[1], os.O_RDWR | os.O_NOCTTY)
+pending = 0
+while True:
+    data = os.read(fd, 4096)
+    if not data:
+        break
+    pending += len(data)
+    n, pending = divmod(pending, 4)
+    if n:
+        os.write(fd, b"R" * n)
+)";
+
+// The floor: the same loop in C++, in a child process.
+pid_t StartFloor(const std::string& path) {
+  const pid_t child = ::fork();
+  if (child != 0) return child;
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+  if (fd < 0) ::_exit(1);
+  std::size_t pending = 0;
+  char buffer[4096];
+  char answers[4096 / kMessageBytes + 1];
+  std::memset(answers, 'R', sizeof answers);
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n <= 0) ::_exit(0);
+    pending += static_cast<std::size_t>(n);
+    const std::size_t complete = pending / kMessageBytes;
+    pending %= kMessageBytes;
+    if (complete > 0 && ::write(fd, answers, complete) != static_cast<ssize_t>(complete)) ::_exit(0);
+  }
+}
+
+pid_t StartPython(const std::string& path) {
+  const pid_t child = ::fork();
+  if (child != 0) return child;
+  ::execlp("python3", "python3", "-c", kPythonResponder, path.c_str(), static_cast<char*>(nullptr));
+  ::_exit(127);
+}
+
+void Stop(pid_t child) {
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+}
+
+bool PythonPresent() { return std::system("command -v python3 >/dev/null 2>&1") == 0; }
+
+// Drives `fd` for `seconds` with messages back to back and returns the
+// answers per second. `tapix` (when given) has its log pipe drained, as a
+// reader of its output would.
+double DriveBackToBack(int fd, double seconds, TapixProcess* tapix) {
+  // The responder has the line open once the master no longer reports a
+  // hang-up (what is written before that is lost); then one message is
+  // answered before the clock starts.
+  for (int i = 0; i < 1000; ++i) {
+    pollfd p{fd, 0, 0};
+    if (::poll(&p, 1, 0) == 0 || !(p.revents & POLLHUP)) break;
+    ::usleep(10000);
+  }
+  PtyPair::WriteAll(fd, kMessage);
+  if (PtyPair::ReadFor(fd, 1, 10000) != "R") return 0;
+  const std::string burst = [] {
+    std::string b;
+    for (std::size_t i = 0; i < kWindow; ++i) b += kMessage;
+    return b;
+  }();
+  std::size_t written = 0, answered = 0;  // bytes written, answers read
+  const auto start = Clock::now();
+  const auto stop = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  auto last_answer = start;
+  while (Clock::now() < stop) {
+    const std::size_t allowed = (answered + kWindow) * kMessageBytes;
+    const bool room = written < allowed;
+    pollfd p{fd, static_cast<short>(POLLIN | (room ? POLLOUT : 0)), 0};
+    if (::poll(&p, 1, 100) < 0 && errno != EINTR) break;
+    if (p.revents & POLLIN) {
+      char buffer[4096];
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      for (ssize_t i = 0; i < n; ++i)
+        if (buffer[i] == 'R') ++answered;
+      if (n > 0) last_answer = Clock::now();
+    }
+    if (room && (p.revents & POLLOUT)) {
+      // Where the stream stands inside a message: a short write goes on there.
+      const std::size_t offset = written % kMessageBytes;
+      const ssize_t n = ::write(fd, burst.data() + offset, std::min(allowed - written, burst.size() - offset));
+      if (n > 0) written += static_cast<std::size_t>(n);
+    }
+    if (tapix) tapix->Log();
+  }
+  return static_cast<double>(answered) / Seconds(last_answer - start);
+}
+
+}  // namespace
+
+void ResponderRates(const Plan& plan, Table& table) {
+  Samples floor_rate, python_rate, tapix_rate;
+  const bool python = PythonPresent();
+  for (int run = 0; run < plan.runs; ++run) {
+    {
+      PtyPair pty;
+      const pid_t child = StartFloor(pty.path());
+      floor_rate.Add(DriveBackToBack(pty.fd(), plan.rate_seconds, nullptr));
+      Stop(child);
+    }
+    if (python) {
+      PtyPair pty;
+      const pid_t child = StartPython(pty.path());
+      python_rate.Add(DriveBackToBack(pty.fd(), plan.rate_seconds, nullptr));
+      Stop(child);
+    }
+    Instance line;
+    if (line.ready) tapix_rate.Add(DriveBackToBack(line.pty.fd(), plan.rate_seconds, line.tapix.get()));
+  }
+  const std::string note = std::to_string(plan.runs) + " runs, window " + std::to_string(kWindow) + " messages";
+  table.push_back({"back to back \"A005\" -> R: floor (C++), answers/s", Fixed(floor_rate.Median(), 0),
+                   Fixed(floor_rate.Min(), 0), note});
+  if (python) {
+    table.push_back({"                  minimal Python responder", Fixed(python_rate.Median(), 0),
+                     Fixed(python_rate.Min(), 0), ""});
+  } else {
+    table.push_back({"                  minimal Python responder", "-", "-", "python3 not found"});
+  }
+  const double share = floor_rate.Median() > 0 ? tapix_rate.Median() / floor_rate.Median() : 0;
+  std::string verdict = Fixed(share * 100, 0, " % of the floor");
+  if (python && python_rate.Median() > 0)
+    verdict += ", x" + Fixed(tapix_rate.Median() / python_rate.Median(), 2) + " the Python responder";
+  table.push_back({"                  Tapix (logging every line)", Fixed(tapix_rate.Median(), 0),
+                   Fixed(tapix_rate.Min(), 0), verdict});
+}
+
+}  // namespace tapix::bench
