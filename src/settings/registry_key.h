@@ -26,6 +26,13 @@ class RegistryKey {
   // The same below another root.
   long CreatePath(RegHandle root, std::string_view base_path, std::string_view key_name,
                   std::uint32_t access);
+  // Opens the key only when it exists (ERROR_FILE_NOT_FOUND otherwise); the
+  // held key as with Create.
+  long Open(RegHandle root, std::string_view subkey, std::uint32_t access);
+  // base_path + '\' + key_name below root, opened only when it exists; the
+  // path limit as with CreatePath.
+  long OpenPath(RegHandle root, std::string_view base_path, std::string_view key_name,
+                std::uint32_t access);
   // Closes the held key (0 when none is held).
   long Close();
 
