@@ -8,8 +8,6 @@
 // the order of their kinds and numbers; the port map gives every stored entry
 // its number, every device and path one number that leads back to it, no two
 // numbers one path, and writes the entries back as it read them.
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
@@ -24,6 +22,7 @@
 #include <vector>
 
 #include "app/settings_io.h"
+#include "fuzz_folder.h"
 #include "memory_registry.h"
 #include "serial/port_map.h"
 
@@ -45,30 +44,10 @@ int KindRank(const std::string& name) {
   return 5;
 }
 
-// The folder of the run, removed when the fuzzer ends.
-std::string& TemporaryFolder() {
-  static std::string folder;
-  return folder;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string dir = [] {
-    // In memory where it can be (tmpfs): a disk's fsync would set the pace.
-    std::error_code shm;
-    const fs::path base = fs::is_directory("/dev/shm", shm) && ::access("/dev/shm", W_OK) == 0
-                              ? fs::path("/dev/shm")
-                              : fs::temp_directory_path();
-    std::string pattern = (base / "tapix-fuzz-tty-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    TemporaryFolder() = pattern;
-    std::atexit([] {
-      std::error_code ignored;
-      fs::remove_all(TemporaryFolder(), ignored);
-    });
-    return pattern;
-  }();
+  const std::string& dir = tapix::fuzz::FuzzFolder();
   const std::string class_dir = dir + "/tty";
   std::error_code ec;
   fs::remove_all(class_dir, ec);

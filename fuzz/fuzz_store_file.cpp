@@ -5,7 +5,6 @@
 // parse is copied aside whole before anything replaces it; the save that
 // follows either leaves the file as it was or writes one that the next run
 // reads back to the same settings.
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +18,7 @@
 #include <string_view>
 
 #include "app/settings_io.h"
+#include "fuzz_folder.h"
 #include "serial/port_map.h"
 #include "settings/file_store.h"
 #include "settings/store_format.h"
@@ -59,31 +59,11 @@ tapix::PortSettings Load() {
   return settings;
 }
 
-// The folder of the run, removed when the fuzzer ends.
-std::string& TemporaryFolder() {
-  static std::string folder;
-  return folder;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
-  static const std::string dir = [] {
-    // In memory where it can be (tmpfs): a disk's fsync would set the pace.
-    std::error_code shm;
-    const fs::path base = fs::is_directory("/dev/shm", shm) && ::access("/dev/shm", W_OK) == 0
-                              ? fs::path("/dev/shm")
-                              : fs::temp_directory_path();
-    std::string pattern = (base / "tapix-fuzz-store-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    TemporaryFolder() = pattern;
-    std::atexit([] {
-      std::error_code ignored;
-      fs::remove_all(TemporaryFolder(), ignored);
-    });
-    return pattern;
-  }();
+  const std::string& dir = tapix::fuzz::FuzzFolder();
   const std::string folder = dir + "/tapix";
   const std::string path = folder + "/settings.reg";
   std::error_code ec;

@@ -16,22 +16,23 @@ constexpr std::size_t kFormatBuffer = 12;
 
 }  // namespace
 
-long RegistryKey::Create(RegHandle root, std::string_view subkey, std::uint32_t access) {
-  RegHandle opened = 0;
-  const long err = Registry().CreateKey(root, subkey, access, &opened);
+long RegistryKey::Hold(long err, RegHandle opened) {
   if (err != ERROR_SUCCESS) return err;
   Close();
   handle_ = opened;
   return ERROR_SUCCESS;
 }
 
+long RegistryKey::Create(RegHandle root, std::string_view subkey, std::uint32_t access) {
+  RegHandle opened = 0;
+  const long err = Registry().CreateKey(root, subkey, access, &opened);
+  return Hold(err, opened);
+}
+
 long RegistryKey::Open(RegHandle root, std::string_view subkey, std::uint32_t access) {
   RegHandle opened = 0;
   const long err = Registry().OpenKey(root, subkey, access, &opened);
-  if (err != ERROR_SUCCESS) return err;
-  Close();
-  handle_ = opened;
-  return ERROR_SUCCESS;
+  return Hold(err, opened);
 }
 
 long RegistryKey::CreateMachine(std::string_view subkey, std::uint32_t access) {

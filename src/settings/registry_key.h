@@ -65,6 +65,9 @@ class RegistryKey {
   long WriteFlag(const char* name, std::uint32_t flag);
 
  private:
+  // After an open or create that returned `err`: on success the key held
+  // before is closed and `opened` held instead.
+  long Hold(long err, RegHandle opened);
   // The text of a value of at most capacity - 1 bytes, cut at the first zero.
   long ReadText(const char* name, char* buffer, std::uint32_t capacity, std::string_view& text);
   template <typename Narrow, typename Target>
