@@ -62,18 +62,20 @@ bool JoinKeyPath(std::string_view base_path, std::string_view key_name, char (&p
 
 long RegistryKey::CreatePath(RegHandle root, std::string_view base_path, std::string_view key_name,
                              std::uint32_t access) {
-  char path[kMaxKeyPath];
-  std::string_view joined;
-  if (!JoinKeyPath(base_path, key_name, path, joined)) return ERROR_BUFFER_OVERFLOW;
-  return Create(root, joined, access);
+  return AtPath(root, base_path, key_name, access, true);
 }
 
 long RegistryKey::OpenPath(RegHandle root, std::string_view base_path, std::string_view key_name,
                            std::uint32_t access) {
+  return AtPath(root, base_path, key_name, access, false);
+}
+
+long RegistryKey::AtPath(RegHandle root, std::string_view base_path, std::string_view key_name,
+                         std::uint32_t access, bool create) {
   char path[kMaxKeyPath];
   std::string_view joined;
   if (!JoinKeyPath(base_path, key_name, path, joined)) return ERROR_BUFFER_OVERFLOW;
-  return Open(root, joined, access);
+  return create ? Create(root, joined, access) : Open(root, joined, access);
 }
 
 long RegistryKey::Close() {

@@ -68,6 +68,9 @@ class RegistryKey {
   // After an open or create that returned `err`: on success the key held
   // before is closed and `opened` held instead.
   long Hold(long err, RegHandle opened);
+  // CreatePath (create) or OpenPath.
+  long AtPath(RegHandle root, std::string_view base_path, std::string_view key_name,
+              std::uint32_t access, bool create);
   // The text of a value of at most capacity - 1 bytes, cut at the first zero.
   long ReadText(const char* name, char* buffer, std::uint32_t capacity, std::string_view& text);
   template <typename Narrow, typename Target>
