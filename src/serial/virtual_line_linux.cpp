@@ -48,11 +48,11 @@ struct flock WholeFile(short type) {
 }
 
 // True when `path` is the slave of a virtual line that another line (of this
-// run or another) holds, not the device `own` (this line's slave): every line keeps a write lock on its own slave
-// descriptor, an open-file-description lock that peers never take (they lock
-// with flock, a separate kind). A pty whose number was given to a terminal
-// since its line ended has no such lock. A slave held exclusively by its peer
-// (EBUSY) is in use too.
+// run or another) holds, and not `own`, this line's own slave. Every line
+// keeps a write lock on its own slave descriptor, an open-file-description
+// lock that peers never take (they lock with flock, a separate kind). A pty
+// whose number was given to a terminal since its line ended has no such
+// lock. A slave held exclusively by its peer (EBUSY) is in use too.
 bool HeldByAnotherLine(const std::string& path, dev_t own) {
   struct stat st;
   // The number of a line that ended may be this line's now.
