@@ -1,11 +1,11 @@
 // Tapix: monitor and simulator for the cash register / dispenser line protocol.
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/startup.h"
 #include "log/text_encoding.h"
+#include "platform/console_output.h"
 #include "ui/front_ends.h"
 
 int main(int argc, char** argv) {
@@ -13,16 +13,18 @@ int main(int argc, char** argv) {
   const tapix::StartOptions options = tapix::ParseCommandLine(args);
   const tapix::TextMode mode = tapix::ChooseTextMode(options.raw);
   const std::string& error = options.error;
-  if (!error.empty()) {
-    const std::string text = "tapix: " + error + "\n" + tapix::OptionsHelp();
-    std::fputs(tapix::ForOutput(text, mode).c_str(), stderr);
-    return 2;
-  }
-  if (options.show_help || options.show_version || options.list_ports) {
+  if (!error.empty() || options.show_help || options.show_version || options.list_ports) {
+    // Through the console as the log uses it (Windows: code page 1252 and
+    // "\n" line ends set first), so umlauts and line ends come out alike.
+    tapix::ConsoleOutput console;
+    if (!error.empty()) {
+      console.WriteError(tapix::ForOutput("tapix: " + error + "\n" + tapix::OptionsHelp(), mode));
+      return 2;
+    }
     std::string text = options.show_version ? "tapix " TAPIX_VERSION "\n" : "";
     if (options.show_help) text += tapix::OptionsHelp();
     if (options.list_ports) text += tapix::PortListing();
-    std::fputs(tapix::ForOutput(text, mode).c_str(), stdout);
+    console.Write(tapix::ForOutput(text, mode));
     return 0;
   }
   std::unique_ptr<tapix::FrontEnd> front_end;

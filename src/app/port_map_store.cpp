@@ -81,7 +81,11 @@ std::vector<StoredEntry> StoredEntries(RegHandle key) {
 
 void LoadPortMap(PortMap& map, std::string_view key_name, std::string_view base_path) {
   RegistryKey key;
-  if (key.CreatePath(PortsBase(key_name, base_path), kPortsKey, KEY_READ) != ERROR_SUCCESS) return;
+  // Opened, not created: a load writes nothing.
+  if (key.OpenPath(HKEY_LOCAL_MACHINE, PortsBase(key_name, base_path), kPortsKey, KEY_READ) !=
+      ERROR_SUCCESS) {
+    return;
+  }
   const bool was_dirty = map.Dirty();
   for (const StoredEntry& entry : StoredEntries(key.Handle())) {
     if (!Taken(entry)) continue;

@@ -81,9 +81,17 @@ bool RunPlatform::StartVirtualLine(const std::string& link, Session& session,
   VirtualLine& line = *state_->line;
   if (!line.Create(link) || line.Register(Ports(), kept_port) == 0) {
     // Asked for a virtual line: never fall back to a real device.
-    std::string text;
-    const int code = GetLastErrorText(text);
-    Logf(console_, "Virtuelle Leitung nicht angelegt: Fehler %d - %s", code, text.c_str());
+    if (!line.BusyLinkTarget().empty()) {
+      // The link is another run's way in: taking it would cut that run off.
+      Logf(console_,
+           "Virtuelle Leitung nicht angelegt: %s zeigt auf %s, die virtuelle Leitung eines "
+           "anderen Laufs\n",
+           link.c_str(), line.BusyLinkTarget().c_str());
+    } else {
+      std::string text;
+      const int code = GetLastErrorText(text);
+      Logf(console_, "Virtuelle Leitung nicht angelegt: Fehler %d - %s", code, text.c_str());
+    }
     console_.Log("Ende: keine Schnittstelle ge\xF6" "ffnet.\n");
     return false;
   }

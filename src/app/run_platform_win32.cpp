@@ -33,9 +33,14 @@ HWND g_console_window = nullptr;
 }  // namespace
 
 std::string PresentPortLines(std::string_view, std::string_view) {
-  // Port n is COMn: the system's list of serial devices names them.
+  // Port n is COMn: the system's list of serial devices names them, and the
+  // device behind each (its driver's name for it).
   std::string text;
-  for (const std::uint32_t port : SerialCommPorts()) text += "COM" + std::to_string(port) + "\n";
+  for (const auto& [port, device] : SerialCommDevices()) {
+    text += "COM" + std::to_string(port);
+    if (!device.empty()) text += "\t" + device;
+    text += "\n";
+  }
   if (text.empty()) text = "Keine Schnittstelle gefunden.\n";
   return text;
 }

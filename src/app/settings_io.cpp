@@ -17,7 +17,9 @@ void LoadFromRegistryAt(RegHandle root, PortSettings& settings, std::string_view
                         std::string_view base_path) {
   RegistryKey key;
   std::uint32_t baud = settings.dcb.BaudRate;
-  if (key.CreatePath(root, base_path, key_name, KEY_READ) != ERROR_SUCCESS) return;
+  // Opened, not created: a load writes nothing, on every platform, so a run
+  // that saves nothing (the port question cancelled) leaves no trace.
+  if (key.OpenPath(root, base_path, key_name, KEY_READ) != ERROR_SUCCESS) return;
 
   // Each value on its own: one that is missing or unreadable leaves its field.
   key.ReadWord("Port", settings.port);

@@ -1,6 +1,5 @@
 #include "app/startup.h"
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -15,6 +14,7 @@
 #include "app/window_commands.h"
 #include "app/port_open.h"
 #include "serial/port.h"
+#include "platform/console_output.h"
 #include "settings/store_notices.h"
 #include "app/front_end.h"
 
@@ -55,6 +55,8 @@ void PrintBanner(Console& console, bool with_usage) {
   Logf(console, "%s\n", maker::kWebHost);
   Logf(console, "%s\n\n", maker::kMail);
 }
+
+int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain);
 
 }  // namespace
 
@@ -148,6 +150,8 @@ std::string ExitCodesHelp() {
             "     m\xF6glich (Protokolldatei nicht ge\xF6" "ffnet, Schnittstelle zum\n"
             "     Mith\xF6ren nicht ge\xF6" "ffnet)\n";
   }
+  help += "  3  die Protokolldatei (--log) nicht bis zum Ende geschrieben (Platte voll);\n"
+          "     statt 0 oder 1\n";
   return help;
 }
 
@@ -167,16 +171,24 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
       LogChain::Make(options.log_path, options.timestamps, mode, &error);
   if (!chain) {
     // The path as given (bytes of the command line), the words for the terminal.
-    std::fprintf(stderr, "tapix: %s%s%s\n", ForOutput("Protokolldatei ", mode).c_str(),
-                 options.log_path.c_str(),
-                 ForOutput(" nicht ge\xF6" "ffnet: " + error, mode).c_str());
+    ConsoleOutput().WriteError("tapix: " + ForOutput("Protokolldatei ", mode) + options.log_path +
+                               ForOutput(" nicht ge\xF6" "ffnet: " + error, mode) + "\n");
     return kExitBadStart;
   }
-  Console& console = chain->Top();
+  const int code = RunLogged(options, front_end, *chain);
+  // A record that is not whole says so in the exit code, over the end it had.
+  if (!chain->FinishLog() && (code == kExitNormal || code == kExitNoPort)) return kExitLogLost;
+  return code;
+}
+
+namespace {
+
+int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain) {
+  Console& console = chain.Top();
   Session session;
   session.console = &console;
   // The window shows the log too: it keeps the lines from the start on.
-  session.log_history = &chain->History();
+  session.log_history = &chain.History();
 
   SetDefaults(session.settings);
   RunPlatform platform(console, kKeyName, kBasePath);
@@ -236,5 +248,7 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   session.log_history = nullptr;
   return session.exit_code;
 }
+
+}  // namespace
 
 }  // namespace tapix

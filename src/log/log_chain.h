@@ -22,6 +22,13 @@ class LogChain {
 
   // Where the program logs.
   Console& Top() { return *top_; }
+  // Writes the log file's last line begun and tells whether the file holds
+  // the whole log: false when a write to it failed (always true without a file).
+  bool FinishLog() {
+    if (!file_) return true;
+    file_->Finish();
+    return !file_->Lost();
+  }
   // The history the window shows: the program's own code page 1252 texts,
   // stamped, before the encoding for the terminal.
   LogHistory& History() { return *history_; }

@@ -2,6 +2,7 @@
 // the line, so that the file is a trace of both directions in order.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -12,6 +13,8 @@ namespace tapix {
 
 // What leads the line of bytes Tapix wrote to the line.
 inline constexpr const char* kSentMarker = "gesendet: ";
+// What begins the last line of a file whose writes failed.
+inline constexpr const char* kStopLine = "---- Protokoll hier abgebrochen: Schreibfehler ";
 
 class LogFileConsole final : public Console {
  public:
@@ -24,6 +27,14 @@ class LogFileConsole final : public Console {
   LogFileConsole(const LogFileConsole&) = delete;
   LogFileConsole& operator=(const LogFileConsole&) = delete;
 
+  // Writes what is left of a line begun (the destructor does so too).
+  void Finish();
+  // True once a write to the file has failed: the file does not hold the
+  // whole log. The failure is said once on the console; the file is cut back
+  // to its last whole line and, when that still fits, ends with a line that
+  // says the log stops there (kStopLine and the error).
+  bool Lost() const { return failed_; }
+
   // Passes the text on; the file gets each line once it is complete.
   void Log(std::string_view text) override;
   // The echo stays on the console: the file has the write's own line.
@@ -34,11 +45,14 @@ class LogFileConsole final : public Console {
  private:
   LogFileConsole(Console& inner, std::FILE* file, std::string path);
   void Write(std::string_view text);
+  // Appends text whole, or cuts the file back to where it began; false then.
+  bool Append(std::string_view text);
 
   Console& inner_;
   std::FILE* file_;
   std::string path_;
   std::string open_line_;  // logged text after the last line feed
+  std::int64_t end_ = 0;   // the size of the file after its last whole write
   bool failed_ = false;
 };
 

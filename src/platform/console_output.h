@@ -11,8 +11,10 @@ namespace tapix {
 
 class ConsoleOutput {
  public:
-  // Opens the echo device; Windows: binary standard output, and the console
-  // shows code page 1252 for the run.
+  // Opens the echo device; Windows: binary standard output and standard
+  // error (every line ends in "\n" alone, as on Linux), and the console shows
+  // code page 1252 for the run. Everything the program prints goes through
+  // one of these, so the help and the port list come out like the log.
   ConsoleOutput();
   // Closes the echo device; Windows: the console's own code page comes back.
   ~ConsoleOutput();
@@ -21,6 +23,8 @@ class ConsoleOutput {
 
   // Writes `text` to standard output and flushes it.
   void Write(std::string_view text);
+  // Writes `text` to standard error (unbuffered).
+  void WriteError(std::string_view text);
   // One byte straight to the console device, after what standard output
   // holds (they may share a terminal); dropped when there is no device.
   void Echo(char byte);

@@ -20,6 +20,12 @@ void ConsoleOutput::Write(std::string_view text) {
   std::fflush(stdout);
 }
 
+void ConsoleOutput::WriteError(std::string_view text) {
+  std::fflush(stdout);
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
 void ConsoleOutput::Echo(char byte) {
   if (echo_ < 0) return;
   // Keep the order with the log lines on the same terminal.

@@ -11,9 +11,10 @@
 namespace tapix {
 
 ConsoleOutput::ConsoleOutput() {
-  // Binary standard output: a log line ends in "\n" alone, as on every
+  // Binary standard output and error: a line ends in "\n" alone, as on every
   // platform, and the bytes of a message reach a file or pipe unchanged.
   _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
   // The texts are code page 1252 (the "\xFC" of "ung\xFCltig"); a console
   // shows the OEM code page (850 in Germany) unless told otherwise. The
   // console's own page comes back at the end.
@@ -33,6 +34,12 @@ ConsoleOutput::~ConsoleOutput() {
 void ConsoleOutput::Write(std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
+}
+
+void ConsoleOutput::WriteError(std::string_view text) {
+  std::fflush(stdout);
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
 }
 
 void ConsoleOutput::Echo(char byte) {

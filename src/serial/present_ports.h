@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <set>
+#include <string>
 
 namespace tapix {
 
@@ -16,5 +18,10 @@ std::set<std::uint32_t> PresentPorts();
 // list), each value's data "COMn" with n from 1 to 32. None when the key
 // cannot be opened.
 std::set<std::uint32_t> SerialCommPorts();
+
+// The same list with what the system names the device behind each port: the
+// value's name (\Device\Serial0, \Device\VCP0), control bytes shown as
+// '?'. A port named twice keeps its first device.
+std::map<std::uint32_t, std::string> SerialCommDevices();
 
 }  // namespace tapix

@@ -2,6 +2,7 @@
 // backend so that it can be tested against a registry in memory.
 #include <cctype>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "serial/present_ports.h"
@@ -32,10 +33,10 @@ std::int64_t NumberAfterCom(std::string_view data) {
 
 }  // namespace
 
-std::set<std::uint32_t> SerialCommPorts() {
+std::map<std::uint32_t, std::string> SerialCommDevices() {
   constexpr std::uint32_t kBuffer = 260;
   constexpr std::uint32_t kMaxValues = 33;
-  std::set<std::uint32_t> present;
+  std::map<std::uint32_t, std::string> present;
   RegHandle key = 0;
   if (Registry().OpenKey(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\SerialComm", KEY_QUERY_VALUE,
                          &key) != ERROR_SUCCESS) {
@@ -55,10 +56,23 @@ std::set<std::uint32_t> SerialCommPorts() {
     std::string_view text(reinterpret_cast<const char*>(data), data_size);
     text = text.substr(0, text.find('\0'));
     const std::int64_t port = NumberAfterCom(text);
-    if (port >= 1 && port <= kMaxListed) present.insert(static_cast<std::uint32_t>(port));
+    if (port < 1 || port > kMaxListed) continue;
+    // The device's name as the system gives it; shown on one line.
+    std::string device(name, name_size < kBuffer ? name_size : kBuffer);
+    device = device.substr(0, device.find('\0'));
+    for (char& c : device) {
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    present.emplace(static_cast<std::uint32_t>(port), std::move(device));
   }
   Registry().CloseKey(key);
   return present;
+}
+
+std::set<std::uint32_t> SerialCommPorts() {
+  std::set<std::uint32_t> ports;
+  for (const auto& [port, device] : SerialCommDevices()) ports.insert(port);
+  return ports;
 }
 
 }  // namespace tapix

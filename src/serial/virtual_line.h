@@ -30,9 +30,14 @@ class VirtualLine {
   VirtualLine& operator=(const VirtualLine&) = delete;
 
   // Creates the pair. With `link`, also a symbolic link of that name to the
-  // slave path: an existing link is replaced, anything else there is left
+  // slave path: a stale link is replaced; a link to the slave of a line that
+  // is live (in this or another run) is left alone and the creation fails
+  // with EBUSY (BusyLinkTarget names that slave); anything else there is left
   // alone and the creation fails with EEXIST. False with the last error set.
   bool Create(const std::string& link = {});
+
+  // After a Create refused with EBUSY: the live line's slave the link names.
+  const std::string& BusyLinkTarget() const { return busy_link_target_; }
 
   // Enters the line in `map` at the first number that no entry and no present
   // device holds, and that is not `avoid` (the port number the run keeps for
@@ -58,6 +63,7 @@ class VirtualLine {
   std::shared_ptr<State> state_;
   std::string slave_path_;
   std::string link_path_;
+  std::string busy_link_target_;
   PortMap* map_ = nullptr;
   std::uint32_t port_ = 0;
 };

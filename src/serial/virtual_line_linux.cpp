@@ -39,11 +39,56 @@ std::map<std::string, std::weak_ptr<VirtualLine::State>, std::less<>>& Registry(
   return *registry;
 }
 
-// Points `link` at `target`, replacing a link that is there; refuses to
-// replace anything that is not a link.
-int MakeLink(const std::string& link, const std::string& target) {
+// The whole file, for the lock that marks a slave as a live line's.
+struct flock WholeFile(short type) {
+  struct flock lock{};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  return lock;
+}
+
+// True when `path` is the slave of a virtual line that another line (of this
+// run or another) holds, and not `own`, this line's own slave. Every line
+// keeps a write lock on its own slave descriptor, an open-file-description
+// lock that peers never take (they lock with flock, a separate kind). A pty
+// whose number was given to a terminal since its line ended has no such
+// lock. A slave held exclusively by its peer (EBUSY) is in use too.
+bool HeldByAnotherLine(const std::string& path, dev_t own) {
   struct stat st;
-  if (::lstat(link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) return EEXIST;
+  // The number of a line that ended may be this line's now.
+  if (::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev == own) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == EBUSY;
+  struct flock lock = WholeFile(F_WRLCK);
+  const bool held = ::fstat(fd, &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev != own &&
+                    ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  ::close(fd);
+  return held;
+}
+
+// The target of the symbolic link at `link`; "" when it is none.
+std::string LinkTarget(const std::string& link) {
+  char buffer[PATH_MAX];
+  const ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer - 1);
+  if (n < 0) return "";
+  return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+// Points `link` at `target`, replacing a stale link; refuses to replace
+// anything that is not a link (EEXIST) and a link to a line that is live
+// (EBUSY, its target in `busy_target`): the run that made it would lose its
+// peer's way in, and lose the link itself when this run ends.
+int MakeLink(const std::string& link, const std::string& target, dev_t own,
+             std::string& busy_target) {
+  struct stat st;
+  if (::lstat(link.c_str(), &st) == 0) {
+    if (!S_ISLNK(st.st_mode)) return EEXIST;
+    const std::string old = LinkTarget(link);
+    if (!old.empty() && HeldByAnotherLine(old, own)) {
+      busy_target = old;
+      return EBUSY;
+    }
+  }
   // A new link under a temporary name, renamed over the old one in one step.
   const std::string temp = link + ".tapix-new";
   ::unlink(temp.c_str());
@@ -59,11 +104,7 @@ int MakeLink(const std::string& link, const std::string& target) {
 // Removes `link` only while it still points at `target` (another run may have
 // taken the name over since).
 void RemoveLink(const std::string& link, const std::string& target) {
-  char buffer[PATH_MAX];
-  const ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer - 1);
-  if (n < 0) return;
-  buffer[n] = '\0';
-  if (target == buffer) ::unlink(link.c_str());
+  if (LinkTarget(link) == target) ::unlink(link.c_str());
 }
 
 }  // namespace
@@ -92,14 +133,21 @@ bool VirtualLine::Create(const std::string& link) {
     SetLastErrorCode(errno);
     return false;
   }
+  // The mark of a live line (see HeldByAnotherLine); without lock support
+  // the line works as before, only a second run cannot tell it is live.
+  struct flock live = WholeFile(F_WRLCK);
+  (void)::fcntl(state->slave, F_OFD_SETLK, &live);
   termios t;
   if (::tcgetattr(state->slave, &t) == 0) {
     ::cfmakeraw(&t);
     t.c_cflag |= CLOCAL | CREAD;
     ::tcsetattr(state->slave, TCSANOW, &t);
   }
+  busy_link_target_.clear();
   if (!link.empty()) {
-    if (const int error = MakeLink(link, name); error != 0) {
+    struct stat own;
+    if (::fstat(state->slave, &own) != 0) own.st_rdev = 0;
+    if (const int error = MakeLink(link, name, own.st_rdev, busy_link_target_); error != 0) {
       SetLastErrorCode(error);
       return false;
     }

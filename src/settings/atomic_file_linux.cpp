@@ -1,6 +1,8 @@
 #include "settings/atomic_file_linux.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,6 +74,73 @@ std::string WriteTarget(const std::string& path) {
   char resolved[PATH_MAX];
   if (::realpath(path.c_str(), resolved) == nullptr) return path;
   return resolved;
+}
+
+// The temporary files of a replacement of `base` are "." + base + "." and the
+// six letters and digits mkstemp puts in place of "XXXXXX".
+constexpr std::string_view kTemporarySuffix = ".XXXXXX";
+
+bool IsTemporaryOf(std::string_view name, const std::string& base) {
+  const std::size_t head = 1 + base.size();
+  if (name.size() != head + kTemporarySuffix.size() || name[0] != '.' ||
+      name.substr(1, base.size()) != base || name[head] != '.') {
+    return false;
+  }
+  for (const char c : name.substr(head + 1)) {
+    const bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!alnum) return false;
+  }
+  return true;
+}
+
+// Removes the temporary files that earlier replacements of `base` in `dir`
+// left behind (a process killed before its rename). A writer holds a flock on
+// its temporary file from its creation to its rename, so a file that is being
+// written now is locked and stays; the lock taken here is held while the name
+// is checked and removed, so a writer cannot take the file meanwhile.
+void RemoveStaleTemporaries(const std::string& dir, const std::string& base) {
+  DIR* folder = ::opendir(dir.c_str());
+  if (folder == nullptr) return;
+  while (const dirent* entry = ::readdir(folder)) {
+    if (!IsTemporaryOf(entry->d_name, base)) continue;
+    const std::string path = dir + "/" + entry->d_name;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat opened;
+    struct stat named;
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) {
+      ::unlink(path.c_str());
+    }
+    ::close(fd);
+  }
+  ::closedir(folder);
+}
+
+// A new temporary file for a replacement of `base` in `dir`, locked against
+// RemoveStaleTemporaries of other processes; -1 with errno set. The lock is
+// waited for: a remover holds it only while it checks and removes a file, and
+// a file it removed that way is not used (its name is gone) but made anew.
+int MakeTemporary(const std::string& dir, const std::string& base, std::string& name) {
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    std::string pattern = dir + "/." + base + std::string(kTemporarySuffix);
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+    if (fd < 0) return -1;
+    name = buffer.data();
+    struct stat opened;
+    struct stat named;
+    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &opened) == 0 &&
+        ::lstat(name.c_str(), &named) == 0 && named.st_ino == opened.st_ino &&
+        named.st_dev == opened.st_dev) {
+      return fd;
+    }
+    ::close(fd);
+  }
+  errno = EAGAIN;
+  return -1;
 }
 
 // True when the file at path holds exactly the bytes of the open file in.
@@ -150,13 +219,14 @@ int ReplaceFile(const std::string& path, std::string_view bytes, const WriteHook
   if (int err = MakeDirectories(dir)) return err;
 
   if (int err = Step(hook, WriteStep::kOpenTemporary)) return err;
-  std::string temp_name = dir + "/." + BaseOf(target) + ".XXXXXX";
-  std::vector<char> name(temp_name.begin(), temp_name.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
+  const std::string base = BaseOf(target);
+  RemoveStaleTemporaries(dir, base);
+  std::string temp_name;
+  int fd = MakeTemporary(dir, base, temp_name);
   if (fd < 0) return errno;
-  temp_name = name.data();
-  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  // The lock stays with this second descriptor until the file is renamed:
+  // the first is closed before the rename, so that its error is seen.
+  const int lock = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
 
   struct stat old;
   if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
@@ -175,8 +245,10 @@ int ReplaceFile(const std::string& path, std::string_view bytes, const WriteHook
   if (err != 0) {
     if (fd >= 0) ::close(fd);
     ::unlink(temp_name.c_str());
+    if (lock >= 0) ::close(lock);
     return err;
   }
+  if (lock >= 0) ::close(lock);
   // The new file is in place; a failure from here on cannot be undone, and
   // the data itself is already on the disk.
   if (Step(hook, WriteStep::kSyncDirectory) == 0) SyncDirectory(dir);

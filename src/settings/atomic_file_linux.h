@@ -45,7 +45,10 @@ using WriteHook = std::function<int(WriteStep)>;
 // the directory is synced. A symbolic link at path is followed, so the link
 // stays. Missing directories are created (mode 0700); an existing file keeps
 // its permission bits. Returns 0, or the errno of the step that failed; then
-// the old file is untouched and no temporary file is left behind.
+// the old file is untouched and no temporary file is left behind. Temporary
+// files that earlier replacements left (a process killed before its rename:
+// "." + name + "." and six letters or digits) are removed first, except one
+// that another process is writing now (it holds a flock on it).
 int ReplaceFile(const std::string& path, std::string_view bytes, const WriteHook& hook = {});
 
 // Copies the file at path to the first free name of path + ".broken",

@@ -16,13 +16,23 @@ constexpr std::size_t kFormatBuffer = 12;
 
 }  // namespace
 
-long RegistryKey::Create(RegHandle root, std::string_view subkey, std::uint32_t access) {
-  RegHandle opened = 0;
-  const long err = Registry().CreateKey(root, subkey, access, &opened);
+long RegistryKey::Hold(long err, RegHandle opened) {
   if (err != ERROR_SUCCESS) return err;
   Close();
   handle_ = opened;
   return ERROR_SUCCESS;
+}
+
+long RegistryKey::Create(RegHandle root, std::string_view subkey, std::uint32_t access) {
+  RegHandle opened = 0;
+  const long err = Registry().CreateKey(root, subkey, access, &opened);
+  return Hold(err, opened);
+}
+
+long RegistryKey::Open(RegHandle root, std::string_view subkey, std::uint32_t access) {
+  RegHandle opened = 0;
+  const long err = Registry().OpenKey(root, subkey, access, &opened);
+  return Hold(err, opened);
 }
 
 long RegistryKey::CreateMachine(std::string_view subkey, std::uint32_t access) {
@@ -34,15 +44,38 @@ long RegistryKey::CreatePath(std::string_view base_path, std::string_view key_na
   return CreatePath(HKEY_LOCAL_MACHINE, base_path, key_name, access);
 }
 
-long RegistryKey::CreatePath(RegHandle root, std::string_view base_path, std::string_view key_name,
-                             std::uint32_t access) {
-  // The joined path, its zero included, must fit MAX_PATH.
-  if (base_path.size() + 1 + key_name.size() + 1 > kMaxKeyPath) return ERROR_BUFFER_OVERFLOW;
-  char path[kMaxKeyPath];
+namespace {
+
+// base_path + '\' + key_name into `path`; false when it does not fit MAX_PATH
+// with its zero.
+bool JoinKeyPath(std::string_view base_path, std::string_view key_name, char (&path)[kMaxKeyPath],
+                 std::string_view& joined) {
+  if (base_path.size() + 1 + key_name.size() + 1 > kMaxKeyPath) return false;
   std::memcpy(path, base_path.data(), base_path.size());
   path[base_path.size()] = '\\';
   std::memcpy(path + base_path.size() + 1, key_name.data(), key_name.size());
-  return Create(root, std::string_view(path, base_path.size() + 1 + key_name.size()), access);
+  joined = std::string_view(path, base_path.size() + 1 + key_name.size());
+  return true;
+}
+
+}  // namespace
+
+long RegistryKey::CreatePath(RegHandle root, std::string_view base_path, std::string_view key_name,
+                             std::uint32_t access) {
+  return AtPath(root, base_path, key_name, access, true);
+}
+
+long RegistryKey::OpenPath(RegHandle root, std::string_view base_path, std::string_view key_name,
+                           std::uint32_t access) {
+  return AtPath(root, base_path, key_name, access, false);
+}
+
+long RegistryKey::AtPath(RegHandle root, std::string_view base_path, std::string_view key_name,
+                         std::uint32_t access, bool create) {
+  char path[kMaxKeyPath];
+  std::string_view joined;
+  if (!JoinKeyPath(base_path, key_name, path, joined)) return ERROR_BUFFER_OVERFLOW;
+  return create ? Create(root, joined, access) : Open(root, joined, access);
 }
 
 long RegistryKey::Close() {

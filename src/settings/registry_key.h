@@ -26,6 +26,13 @@ class RegistryKey {
   // The same below another root.
   long CreatePath(RegHandle root, std::string_view base_path, std::string_view key_name,
                   std::uint32_t access);
+  // Opens the key only when it exists (ERROR_FILE_NOT_FOUND otherwise); the
+  // held key as with Create.
+  long Open(RegHandle root, std::string_view subkey, std::uint32_t access);
+  // base_path + '\' + key_name below root, opened only when it exists; the
+  // path limit as with CreatePath.
+  long OpenPath(RegHandle root, std::string_view base_path, std::string_view key_name,
+                std::uint32_t access);
   // Closes the held key (0 when none is held).
   long Close();
 
@@ -58,6 +65,12 @@ class RegistryKey {
   long WriteFlag(const char* name, std::uint32_t flag);
 
  private:
+  // After an open or create that returned `err`: on success the key held
+  // before is closed and `opened` held instead.
+  long Hold(long err, RegHandle opened);
+  // CreatePath (create) or OpenPath.
+  long AtPath(RegHandle root, std::string_view base_path, std::string_view key_name,
+              std::uint32_t access, bool create);
   // The text of a value of at most capacity - 1 bytes, cut at the first zero.
   long ReadText(const char* name, char* buffer, std::uint32_t capacity, std::string_view& text);
   template <typename Narrow, typename Target>

@@ -39,6 +39,14 @@ class MachineOrUserTest : public ::testing::Test {
   PortSettings settings_{};
 };
 
+// One rule on every platform: a load opens, it never creates, so a first run
+// that saves nothing leaves no empty key behind.
+TEST_F(MachineOrUserTest, ALoadMakesNoKeyAnywhere) {
+  EXPECT_EQ(Loaded().port, 1u);
+  EXPECT_EQ(registry_.Key(HKEY_LOCAL_MACHINE, kPath), nullptr);
+  EXPECT_EQ(registry_.Key(HKEY_CURRENT_USER, kPath), nullptr);
+}
+
 TEST_F(MachineOrUserTest, AnAdministratorSavesBelowTheMachineKeyAlone) {
   EXPECT_EQ(SaveToMachineOrUser(settings_, kKeyName, kBasePath), ERROR_SUCCESS);
   EXPECT_EQ(registry_.Text(HKEY_LOCAL_MACHINE, kPath, "Port"), "7");

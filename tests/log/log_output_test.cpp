@@ -1,7 +1,9 @@
 // The console layers a run composes: time stamps, the text encoding of the
 // terminal and the log file.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <time.h>
 
 #include <filesystem>
@@ -149,6 +151,47 @@ TEST_F(LogFileTest, AFileThatCannotBeOpenedSaysWhy) {
   EXPECT_NE(error.find("Fehler 2 - "), std::string::npos) << error;
   EXPECT_FALSE(LogFileConsole::Open(inner, dir, &error));  // a folder
   EXPECT_NE(error.find("Fehler 21 - "), std::string::npos) << error;
+}
+
+// A full disk, played with a file size limit (writes past it fail with
+// EFBIG): the file keeps whole lines only, ends with the line that says the
+// log stops there when that still fits, the console hears of it once, and
+// the run learns that the record is not whole.
+TEST_F(LogFileTest, AFailedWriteLeavesWholeLinesAndSaysWhereTheLogStops) {
+  const auto run = [this](rlim_t room, const std::string& lost_line) {
+    std::filesystem::remove(path);
+    CaptureConsole inner;
+    std::string error;
+    auto file = LogFileConsole::Open(inner, path, &error);
+    EXPECT_TRUE(file) << error;
+    if (!file) return std::string();
+    file->Log("A005\nR\n");
+    EXPECT_FALSE(file->Lost());
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{std::filesystem::file_size(path) + room, old.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    file->Log(lost_line);
+    file->Sent("B001", "");
+    file->Log("danach\n");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, previous);
+    EXPECT_TRUE(file->Lost());
+    EXPECT_EQ(inner.log_.find("Protokolldatei " + path + ": Schreibfehler 27 - "),
+              lost_line.size() + 7)
+        << inner.log_;
+    EXPECT_EQ(inner.log_.find("Schreibfehler", inner.log_.find("Schreibfehler") + 1),
+              std::string::npos) << "said once";
+    file.reset();
+    return File();
+  };
+  // A long line that fails part-way: cut back, and the stop line fits.
+  EXPECT_EQ(run(100, std::string(300, 'x') + "\n"),
+            "A005\nR\n" + std::string(kStopLine) + "27 - File too large ----\n");
+  // A short line on a disk with no room left: the file ends with the last
+  // whole line, no half of the next.
+  EXPECT_EQ(run(3, "S00050123\n"), "A005\nR\n");
 }
 
 TEST_F(LogFileTest, TheChainStampsAndEncodesTheFileAsTheTerminal) {

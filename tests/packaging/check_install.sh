@@ -19,7 +19,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 DESTDIR=$root/dest cmake --install "$build" --prefix /usr >/dev/null
 usr=$root/dest/usr
 
-expected=(bin/tapix share/man/man1/tapix.1.gz)
+expected=(bin/tapix share/man/man1/tapix.1.gz share/doc/tapix/copyright share/doc/tapix/changelog.gz)
 [[ $window == ON ]] && expected+=(libexec/tapix/tapix-window share/applications/tapix.desktop
   share/icons/hicolor/32x32/apps/tapix.png share/icons/hicolor/64x64/apps/tapix.png)
 for f in "${expected[@]}"; do [[ -f $usr/$f ]] || fail "not installed: /usr/$f"; done

@@ -1,11 +1,13 @@
 // The present ports from the registry's list of serial devices.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "app/memory_panel.h"
 #include "memory_registry.h"
 #include "app/port_list.h"
+#include "serial/present_ports.h"
 
 namespace tapix::testing {
 namespace {
@@ -71,6 +73,19 @@ TEST_F(SerialCommTest, ReadingStopsAfter33ValuesOrAtOneThatDoesNotFit) {
   EXPECT_EQ(SerialCommPorts(), (std::set<std::uint32_t>{3})) << "a value too long ends the list";
   EXPECT_EQ(other.OpenKeys(), 0u);
   SetRegistry(&registry_);
+}
+
+// --list shows the device behind each port as the system names it.
+TEST_F(SerialCommTest, EachPortKeepsTheNameOfItsFirstDevice) {
+  Device("COM4");  // \Device\Serial0
+  Device("COM2");  // \Device\Serial1
+  Device("COM4");  // \Device\Serial2: named twice, the first counts
+  registry_.Put(HKEY_LOCAL_MACHINE, kSerialComm, "\\Device\\VCP\x01\t0", REG_SZ,
+                std::string("COM7\0", 5));
+  EXPECT_EQ(SerialCommDevices(), (std::map<std::uint32_t, std::string>{
+                                     {2, "\\Device\\Serial1"},
+                                     {4, "\\Device\\Serial0"},
+                                     {7, "\\Device\\VCP??0"}}));
 }
 
 TEST_F(SerialCommTest, NoKeyNoPorts) { EXPECT_TRUE(SerialCommPorts().empty()); }

@@ -218,13 +218,32 @@ TEST_F(VirtualLineLink, StaleLinkReplacedRegularFileKept) {
   EXPECT_EQ(content, "notes");
 }
 
-TEST_F(VirtualLineLink, LinkTakenOverByAnotherRunIsLeftAlone) {
+TEST_F(VirtualLineLink, ALiveLineKeepsItsLinkAPtyOfNoLineDoesNot) {
   VirtualLine first;
   ASSERT_TRUE(first.Create(link_));
   VirtualLine second;
-  ASSERT_TRUE(second.Create(link_));
-  first.Close();  // the link points at the second line now
-  EXPECT_EQ(std::filesystem::read_symlink(link_), second.SlavePath());
+  SetLastErrorCode(0);
+  EXPECT_FALSE(second.Create(link_)) << "the link of a live line was moved";
+  EXPECT_EQ(GetLastErrorCode(), EBUSY);
+  EXPECT_EQ(second.BusyLinkTarget(), first.SlavePath());
+  EXPECT_EQ(std::filesystem::read_symlink(link_), first.SlavePath());
+  second.Close();
+  EXPECT_EQ(std::filesystem::read_symlink(link_), first.SlavePath()) << "the refused line took it away";
+
+  // A pty that lives on without a line (its number given to a terminal since)
+  // is a stale target: the link is replaced, as is a link to nothing.
+  testing::PtyPair terminal;
+  first.Close();
+  std::filesystem::create_symlink(terminal.SlavePath(), link_);
+  VirtualLine third;
+  ASSERT_TRUE(third.Create(link_));
+  EXPECT_EQ(std::filesystem::read_symlink(link_), third.SlavePath());
+
+  // A link someone pointed elsewhere by hand is not removed at the end.
+  std::filesystem::remove(link_);
+  std::filesystem::create_symlink("/dev/null", link_);
+  third.Close();
+  EXPECT_EQ(std::filesystem::read_symlink(link_), "/dev/null");
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -252,11 +254,43 @@ TEST_F(FileStoreTest, KilledSaveLeavesOldOrNewStore) {
     }
   }
   EXPECT_GT(after_kill.size(), 8u);  // several write chunks among the steps
+  // Each kill left its temporary file; each later save removed the earlier ones.
+  EXPECT_TRUE(Leftovers().empty()) << Leftovers().front();
   ASSERT_NE(new_store, old_store);
   for (std::size_t i = 0; i < after_kill.size(); ++i) {
     EXPECT_TRUE(after_kill[i] == old_store || after_kill[i] == new_store) << "killed at step " << i;
   }
   EXPECT_EQ(LoadedPort(), 9u);
+}
+
+TEST_F(FileStoreTest, ASaveRemovesStaleTemporaryFilesOfItsOwnOnly) {
+  WriteStore(OldStore());
+  const std::vector<std::string> stale = {".settings.reg.a1B2c3", ".settings.reg.ZZZZZZ"};
+  const std::vector<std::string> others = {
+      ".settings.reg.abc12",   ".settings.reg.abc1234", ".settings.reg.ab-123",
+      ".other.reg.a1B2c3",     "settings.reg.a1B2c3",   "notes.txt"};
+  for (const std::string& name : stale) WriteFile(Dir() + "/" + name, "half a store");
+  for (const std::string& name : others) WriteFile(Dir() + "/" + name, "not ours");
+  // One that another process is writing now: it holds the flock on it.
+  const std::string busy = Dir() + "/.settings.reg.Wr1t1n";
+  WriteFile(busy, "being written");
+  const int writer = ::open(busy.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+  // A folder of the pattern is no file of ours either.
+  std::filesystem::create_directory(Dir() + "/.settings.reg.dir123");
+
+  settings_.port = 7;
+  ASSERT_EQ(Save(), ERROR_SUCCESS);
+  EXPECT_EQ(LoadedPort(), 7u);
+  for (const std::string& name : stale)
+    EXPECT_FALSE(std::filesystem::exists(Dir() + "/" + name)) << name;
+  for (const std::string& name : others)
+    EXPECT_EQ(ReadFile(Dir() + "/" + name), "not ours") << name;
+  EXPECT_EQ(ReadFile(busy), "being written");
+  EXPECT_TRUE(std::filesystem::is_directory(Dir() + "/.settings.reg.dir123"));
+  ::close(writer);
+  ASSERT_EQ(Save(), ERROR_SUCCESS);
+  EXPECT_FALSE(std::filesystem::exists(busy)) << "left once its writer is gone";
 }
 
 TEST_F(FileStoreTest, ReadOnlyDirectoryKeepsTheOldStore) {

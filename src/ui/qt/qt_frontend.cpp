@@ -2,6 +2,9 @@
 
 #include <fcntl.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
@@ -15,6 +18,7 @@
 #include "ui/qt/log_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/port_config_dialog.h"
+#include "ui/qt/platform_probe.h"
 #include "ui/qt/port_dialog.h"
 #include "ui/qt/qt_tap.h"
 
@@ -198,7 +202,21 @@ class QtFrontEnd final : public FrontEnd {
 }  // namespace
 
 std::unique_ptr<FrontEnd> MakeQtFrontEnd(int& argc, char** argv) {
-  if (!QApplication::instance() && !DisplayAvailable()) return nullptr;
+  if (!QApplication::instance()) {
+    if (!DisplayAvailable()) return nullptr;
+    // A window that cannot start means a run on the console, as without a
+    // display; Qt would end the process instead.
+    std::string why;
+    if (!QtPlatformStarts(why)) {
+      const char* platform = std::getenv("QT_QPA_PLATFORM");
+      const std::string named =
+          platform && *platform ? std::string(" (QT_QPA_PLATFORM=") + platform + ")" : "";
+      std::fprintf(stderr, "%stapix: das Fenster kann nicht starten%s, weiter ohne Fenster\n",
+                   why.c_str(), named.c_str());
+      return nullptr;
+    }
+    EndFatalQtMessagesWithTwo();
+  }
   return std::make_unique<QtFrontEnd>(argc, argv);
 }
 

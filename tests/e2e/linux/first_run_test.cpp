@@ -168,5 +168,27 @@ TEST(FirstRun, WithTheWindowAFailedOpenKeepsRunning) {
   EXPECT_EQ(tapix.Wait(), 0);
 }
 
+// A window platform that cannot start (a name Qt does not know; linuxfb
+// without a frame buffer; eglfs without a DRM device) means a run on the
+// console, as without a display: never an abort, the link of the virtual
+// line removed at the end and the settings saved.
+TEST(FirstRun, AWindowThatCannotStartRunsOnTheConsole) {
+  for (const char* platform : {"bogus", "linuxfb", "eglfs"}) {
+    SCOPED_TRACE(platform);
+    TempDir config;
+    const std::string link = config.path() + "/x";
+    TapixProcess tapix({"--pty=" + link, "3,19200,N,7,2"}, config.path(),
+                       {{"QT_QPA_PLATFORM", platform}, {"XDG_RUNTIME_DIR", config.path()}});
+    ASSERT_NE(tapix.WaitFor(") succeeded\n", 0, milliseconds(15000)), std::string::npos) << tapix.Log();
+    EXPECT_TRUE(Has(tapix.Log(), std::string("tapix: das Fenster kann nicht starten (QT_QPA_PLATFORM=") +
+                                     platform + "), weiter ohne Fenster\n"))
+        << tapix.Log();
+    tapix.Command("quit");
+    EXPECT_EQ(tapix.Wait(), 0) << tapix.Log();
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
+    EXPECT_TRUE(Has(StoreText(config), "\"Bits\"=\"7\"")) << StoreText(config);
+  }
+}
+
 }  // namespace
 }  // namespace tapix::e2e

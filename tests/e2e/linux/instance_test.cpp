@@ -74,5 +74,44 @@ TEST(SecondInstance, OnThePeerEndOfAVirtualLineKeepsAThirdOut) {
   }
 }
 
+// Two runs with one --pty=LINK: the second would move the link and, when it
+// ends, remove it, so that the first could no longer be reached. It is
+// refused before it opens anything; the first keeps its link and its peer.
+TEST(SecondInstance, ASecondVirtualLineOnALiveLinkIsRefusedWithTwo) {
+  TempDir config;
+  const std::string link = config.path() + "/x";
+  TapixProcess first({"--no-window", "--pty=" + link}, config.path());
+  ASSERT_NE(first.WaitFor(") succeeded\n"), std::string::npos) << first.Log();
+  const std::string target = std::filesystem::read_symlink(link);
+
+  TempDir other;
+  TapixProcess second({"--no-window", "--pty=" + link}, other.path());
+  EXPECT_EQ(second.Wait(), 2) << second.Log();
+  EXPECT_NE(second.Log().find("Virtuelle Leitung nicht angelegt: " + link + " zeigt auf " + target +
+                              ", die virtuelle Leitung eines anderen Laufs\n"),
+            std::string::npos)
+      << second.Log();
+  EXPECT_EQ(second.Log().find("CreateFile"), std::string::npos) << second.Log();
+  EXPECT_EQ(std::filesystem::read_symlink(link), target);
+  EXPECT_TRUE(e2e::StoreText(other).find("Port") == std::string::npos) << "nothing is saved";
+
+  // The first is reached through the link as before.
+  TapixProcess host({"--no-window", link + ",9600,N,8,1"}, other.path());
+  ASSERT_NE(host.WaitFor(") succeeded\n"), std::string::npos) << host.Log();
+  host.Command("A 5");
+  EXPECT_NE(first.WaitFor("A005\nR\n"), std::string::npos) << first.Log();
+  for (TapixProcess* p : {&host, &first}) {
+    p->Command("quit");
+    EXPECT_EQ(p->Wait(), 0);
+  }
+  // A link left by a run that was killed is stale: a new run replaces it.
+  std::filesystem::create_symlink(target, link);
+  TapixProcess again({"--no-window", "--pty=" + link}, config.path());
+  EXPECT_NE(again.WaitFor(") succeeded\n"), std::string::npos) << again.Log();
+  again.Command("quit");
+  EXPECT_EQ(again.Wait(), 0);
+  EXPECT_FALSE(std::filesystem::is_symlink(link));
+}
+
 }  // namespace
 }  // namespace tapix::fault

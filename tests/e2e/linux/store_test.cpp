@@ -155,5 +155,33 @@ TEST_F(Store, ReadOnlyFolderAtSaveLeavesTheOldStoreAndExitsWithZero) {
   ExpectTheFirstStoreLoads();
 }
 
+// A kill in the middle of the save (strace makes the first fsync the run
+// makes deliver SIGKILL) leaves the save's temporary file behind; the next
+// save removes it, so kills never pile files up.
+TEST_F(Store, AKillDuringTheSaveLeavesNoTemporaryFilesForLong) {
+  const char* strace = "/usr/bin/strace";
+  if (::access(strace, X_OK) != 0) GTEST_SKIP() << "no strace (scripts/setup installs it)";
+  const std::string link = config.path() + "/x";
+  const auto temporaries = [this] {
+    std::size_t n = 0;
+    for (const std::string& name : Files()) n += name.rfind(".settings.reg.", 0) == 0;
+    return n;
+  };
+  for (int run = 0; run < 3; ++run) {
+    TapixProcess killed(e2e::Program{strace,
+                                     {"-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
+                                      "inject=fsync:signal=SIGKILL:when=1", TAPIX_BINARY}},
+                        {"--no-window", "--pty=" + link, "3,19200,N,7,2"},
+                        {{"XDG_CONFIG_HOME", config.path()}});
+    killed.Command("quit");
+    EXPECT_NE(killed.Wait(milliseconds(20000)), 0) << killed.Log();
+    EXPECT_EQ(temporaries(), 1u) << "run " << run;
+  }
+  std::string log;
+  EXPECT_EQ(Run(pty.path() + ",19200,N,7,2", &log), 0) << log;
+  EXPECT_EQ(temporaries(), 0u);
+  EXPECT_NE(StoreText().find("\"Bits\"=\"7\""), std::string::npos) << StoreText();
+}
+
 }  // namespace
 }  // namespace tapix::fault

@@ -1,7 +1,10 @@
 // What a technician on site runs: the log file, time stamps, the text
 // encoding of the terminal, and the line tap between two devices.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
+#include <filesystem>
 #include <regex>
 
 #include "tap_cases.h"
@@ -92,6 +95,39 @@ TEST(LogFile, AFileThatCannotBeOpenedEndsTheStart) {
   EXPECT_NE(tapix.Log().find("Protokolldatei"), std::string::npos) << tapix.Log();
   EXPECT_NE(tapix.Log().find("No such file"), std::string::npos) << tapix.Log();
   EXPECT_EQ(StoreText(config), "");  // nothing was started, nothing saved
+}
+
+// The log file's disk fills up during the run (a file size limit put on the
+// running program plays it): the run goes on, says so once, the file ends
+// with the line that says the log stops there, and the exit code tells that
+// the record is not whole.
+TEST(LogFile, AFullDiskEndsTheRunWithThreeAndTheFileSaysWhereItStops) {
+  TempDir config;
+  PtyPair pty;
+  const std::string file = config.path() + "/line.log";
+  ::signal(SIGXFSZ, SIG_IGN);  // inherited: a write past the limit fails with EFBIG
+  TapixProcess tapix({"--no-window", "--log=" + file, pty.path() + ",9600,N,8,1"}, config.path());
+  ASSERT_NE(tapix.WaitFor(") succeeded\n"), std::string::npos) << tapix.Log();
+  rlimit limit{};
+  ASSERT_EQ(::prlimit(tapix.pid(), RLIMIT_FSIZE, nullptr, &limit), 0);
+  limit.rlim_cur = std::filesystem::file_size(file) + 120;
+  ASSERT_EQ(::prlimit(tapix.pid(), RLIMIT_FSIZE, &limit, nullptr), 0);
+  tapix.Command("help");  // many lines in one write: more than the room left
+  ASSERT_NE(tapix.WaitFor("Protokolldatei " + file + ": Schreibfehler 27 - "), std::string::npos)
+      << tapix.Log();
+  pty.Send("A005");
+  EXPECT_EQ(pty.Receive(1), "R") << "the run goes on without the file";
+  EXPECT_NE(tapix.WaitFor("A005\nR\n"), std::string::npos);
+  tapix.Command("quit");
+  EXPECT_EQ(tapix.Wait(), 3) << tapix.Log();
+  const std::string text = ReadFile(file);
+  const std::string stop = "---- Protokoll hier abgebrochen: Schreibfehler 27 - File too large ----\n";
+  ASSERT_GE(text.size(), stop.size());
+  EXPECT_EQ(text.substr(text.size() - stop.size()), stop) << text;
+  EXPECT_EQ(text.find("A005"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Befehle"), std::string::npos) << "half of the help reached the file\n" << text;
+  // The settings are still saved at the end.
+  EXPECT_NE(StoreText(config).find("\"Baud\"=\"9600\""), std::string::npos) << StoreText(config);
 }
 
 // Bytes from the line on standard output: an ESC must not reach a UTF-8

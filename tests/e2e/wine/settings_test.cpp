@@ -89,6 +89,21 @@ TEST(WineSettings, SavedAtTheEndReusedWithoutArgumentArgumentFirstDefaultsLast) 
   ForgetSettings();
 }
 
+// As on Linux: a first run that ends at the port question saves nothing and
+// leaves no empty key (the load opens the key, it does not create it).
+TEST(WineSettings, AFirstRunThatSavesNothingLeavesNoKey) {
+  TAPIX_NEED_WINE();
+  ForgetSettings();
+  TapixProcess asked(Tapix(), {"--no-window", "0"}, WineEnvironment());
+  EXPECT_NE(asked.WaitFor("COM-Port Ausw\xE4hlen:\n", 0, milliseconds(15000)), std::string::npos)
+      << asked.Log();
+  asked.CloseInput();
+  EXPECT_EQ(asked.Wait(milliseconds(15000)), 1) << asked.Log();
+  int status = 0;
+  const std::string stored = RunWine({"reg", "query", std::string("HKLM\\") + kSettingsKey}, &status);
+  EXPECT_NE(status, 0) << "the key was made:\n" << stored;
+}
+
 TEST(WineSettings, APortThatIsNotThereGivesTheFailureLineWithItsWindowsCode) {
   TAPIX_NEED_WINE();
   std::error_code ec;
