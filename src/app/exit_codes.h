@@ -14,6 +14,6 @@ inline constexpr int kExitNoPort = 1;
 inline constexpr int kExitBadStart = 2;
 // The --log file could not be written to the end (a full disk): the record
 // is not whole. Said instead of 0 or 1, whose end it would otherwise be.
-inline constexpr int kExitLogLost = 3;
+inline constexpr int kExitLogLost = 4;
 
 }  // namespace tapix

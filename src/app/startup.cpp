@@ -150,7 +150,7 @@ std::string ExitCodesHelp() {
             "     m\xF6glich (Protokolldatei nicht ge\xF6" "ffnet, Schnittstelle zum\n"
             "     Mith\xF6ren nicht ge\xF6" "ffnet)\n";
   }
-  help += "  3  die Protokolldatei (--log) nicht bis zum Ende geschrieben (Platte voll);\n"
+  help += "  4  die Protokolldatei (--log) nicht bis zum Ende geschrieben (Platte voll);\n"
           "     statt 0 oder 1\n";
   return help;
 }

@@ -36,6 +36,9 @@ WaitHandle InstallStopSignals() {
   sigaction(SIGHUP, &action, nullptr);
   // A peer that closes a pipe we write the log to must not kill the run.
   signal(SIGPIPE, SIG_IGN);
+  // Nor a file that reaches the size limit (ulimit -f): the write fails with
+  // EFBIG instead, and the log file's writer reports it like a full disk.
+  signal(SIGXFSZ, SIG_IGN);
   return g_pipe[0];
 }
 

@@ -19,7 +19,7 @@ TEST(WineInfo, HelpVersionAndListHaveTheBytesAndLineEndsOfTheLog) {
   EXPECT_EQ(out.find('\r'), std::string::npos) << "a CRLF line end:\n" << out;
   EXPECT_EQ(out.rfind("tapix ", 0), 0u) << out;
   EXPECT_NE(out.find("vorhandene Schnittstellen mit Nummer und Ger\xE4t\n"), std::string::npos) << out;
-  EXPECT_NE(out.find("  3  die Protokolldatei (--log) nicht bis zum Ende geschrieben"), std::string::npos)
+  EXPECT_NE(out.find("  4  die Protokolldatei (--log) nicht bis zum Ende geschrieben"), std::string::npos)
       << out;
   // COM5 is in the environment's list of serial devices (scripts/wine-env).
   EXPECT_TRUE(std::regex_search(out, std::regex("\nCOM5\t[^\t\n]+\n"))) << out;

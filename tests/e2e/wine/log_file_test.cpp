@@ -13,7 +13,7 @@
 namespace tapix::wine {
 namespace {
 
-TEST(WineLogFile, AFullDiskEndsTheRunWithThreeAndTheFileSaysWhereItStops) {
+TEST(WineLogFile, AFullDiskEndsTheRunWithFourAndTheFileSaysWhereItStops) {
   TAPIX_NEED_WINE();
   ComPort port(12);
   ASSERT_TRUE(port.Mapped());
@@ -35,7 +35,7 @@ TEST(WineLogFile, AFullDiskEndsTheRunWithThreeAndTheFileSaysWhereItStops) {
   port.Send("A005");
   EXPECT_EQ(port.Receive(1), "R") << "the run goes on without the file";
   tapix.Command("quit");
-  EXPECT_EQ(tapix.Wait(milliseconds(15000)), 3) << tapix.Log();
+  EXPECT_EQ(tapix.Wait(milliseconds(15000)), 4) << tapix.Log();
   const std::string text = e2e::ReadFile(file);
   const std::size_t stop = text.rfind("\n---- Protokoll hier abgebrochen: Schreibfehler ");
   ASSERT_NE(stop, std::string::npos) << text;
