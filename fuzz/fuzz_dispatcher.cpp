@@ -13,6 +13,7 @@
 #include "app/session.h"
 #include "fake_console.h"
 #include "fake_device.h"
+#include "fuzz_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
@@ -20,12 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tapix::Session session;
   tapix::SetDefaults(session.settings);
   tapix::ResetOptions(session);
-  session.options.Checksum = flags & 1;
-  session.options.Waiter3 = (flags >> 1) & 1;
-  session.options.CreditQuantity = (flags >> 2) & 1;
-  session.options.AutoAnswer = (flags >> 3) & 1;
-  session.options.AnswerOk = (flags >> 4) & 1;
-  session.options.SendRecord = (flags >> 5) & 1;
+  session.options = tapix::fuzz::OptionsFromBits(flags);
   tapix::testing::NullConsole console;
   session.console = &console;
   tapix::MemoryPanel panel;

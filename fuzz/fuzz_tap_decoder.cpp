@@ -12,13 +12,11 @@
 #include "fake_console.h"
 #include "fake_device.h"
 #include "e2e/stream_account.h"
+#include "fuzz_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
-  tapix::OptionFlags options;
-  options.Checksum = data[0] & 1;
-  options.Waiter3 = (data[0] >> 1) & 1;
-  options.CreditQuantity = (data[0] >> 2) & 1;
+  const tapix::OptionFlags options = tapix::fuzz::OptionsFromBits(data[0]);
   const std::string stream(reinterpret_cast<const char*>(data + 2), size - 2);
 
   auto kasse = std::make_unique<tapix::testing::ScriptedDevice>();

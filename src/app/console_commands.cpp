@@ -7,51 +7,13 @@
 #include <vector>
 
 #include "platform/console_input.h"
+#include "protocol/messages.h"
+#include "protocol/options.h"
 #include "app/control_ids.h"
 #include "app/window_commands.h"
 
 namespace tapix {
 namespace {
-
-// A host command: its button and the fields (or boxes) in their on-screen order.
-struct Button {
-  const char* name;
-  int id;
-  std::vector<int> fields;  // a negative entry is a flag box (0 or 1)
-  const char* usage;
-};
-
-const std::vector<Button>& Buttons() {
-  static const std::vector<Button> buttons = {
-      {"A", ctl::BtnA, {ctl::FieldAWaiter}, "A <Kellner>"},
-      {"B", ctl::BtnB, {ctl::FieldBWaiter}, "B <Kellner>"},
-      {"C", ctl::BtnC, {ctl::FieldCWaiter}, "C <Kellner>"},
-      {"W", ctl::BtnW, {ctl::FieldWWaiter, -ctl::BoxWFlag}, "W <Kellner> <0|1>"},
-      {"T", ctl::BtnT, {ctl::FieldTWaiter, ctl::FieldTTable, -ctl::BoxTFlag},
-       "T <Kellner> <Tisch> <0|1>"},
-      {"K", ctl::BtnK, {ctl::FieldKQuantity, ctl::FieldKPlu}, "K <St\xFC" "ckzahl> <PLU>"},
-      {"S", ctl::BtnS, {ctl::FieldSQuantity, ctl::FieldSPlu}, "S <St\xFC" "ckzahl> <PLU>"},
-      {"Q", ctl::BtnQ, {ctl::FieldQQuantity, ctl::FieldQWaiter, ctl::FieldQPlu},
-       "Q <St\xFC" "ckzahl> <Kellner> <PLU>"},
-      {"q", ctl::BtnLowerQ, {ctl::FieldqQuantity, ctl::FieldqWaiter, ctl::FieldqPlu},
-       "q <St\xFC" "ckzahl> <Kellner> <PLU>"},
-      {"@", ctl::BtnAt, {ctl::FieldAtTable, ctl::FieldAtWaiter}, "@ <Tisch> <Kellner>"},
-      {"E", ctl::BtnE, {}, "E"},
-  };
-  return buttons;
-}
-
-struct Flag {
-  const char* name;
-  int box;
-};
-
-constexpr Flag kFlags[] = {
-    {"checksum", ctl::Checksum},     {"waiter3", ctl::Waiter3},
-    {"creditquantity", ctl::CreditQuantity}, {"autoanswer", ctl::AutoAnswer},
-    {"answerok", ctl::AnswerOk},     {"autoquery", ctl::AutoQuery},
-    {"sendrecord", ctl::SendRecord},
-};
 
 std::vector<std::string> Split(std::string_view line) {
   std::vector<std::string> words;
@@ -90,41 +52,70 @@ void Reject(Session& session, std::string_view line, const char* why) {
        shown.c_str(), why);
 }
 
-bool RunButton(Session& session, const Button& b, const std::vector<std::string>& words,
-               std::string_view line) {
-  if (words.size() - 1 > b.fields.size()) {
+// The command of a message's row: the request letters as they stand ("Q" and
+// "q" differ), a word that presses no button ("ISB") in either case.
+const MessageSpec* CommandNamed(const std::string& word) {
+  for (const MessageSpec& message : kMessages) {
+    if (!message.command) continue;
+    if (message.button ? word == message.command : Lower(word) == Lower(message.command)) {
+      return &message;
+    }
+  }
+  return nullptr;
+}
+
+// "A <Kellner>": the word and one placeholder per field, in message order.
+std::string Usage(const MessageSpec& message) {
+  std::string usage = message.command;
+  for (const FieldSpec& field : message.Fields()) {
+    usage += field.IsFlag() ? std::string(" <0|1>") : " <" + std::string(field.name) + ">";
+  }
+  return usage;
+}
+
+// Fills the message's fields with the numbers given (fewer leave the rest as
+// they are), then presses its button, if it has one.
+void FillAndPress(Session& session, const MessageSpec& message,
+                  const std::vector<std::string>& words, std::string_view line) {
+  const auto fields = message.Fields();
+  if (words.size() - 1 > fields.size()) {
     Reject(session, line, "zu viele Zahlen");
-    return true;
+    return;
   }
   for (std::size_t i = 1; i < words.size(); ++i) {
-    const int target = b.fields[i - 1];
-    if (target < 0 ? (words[i] != "0" && words[i] != "1") : !IsNumber(words[i])) {
-      Reject(session, line, target < 0 ? "Schalter muss 0 oder 1 sein" : "keine Zahl");
-      return true;
+    const bool flag = fields[i - 1].IsFlag();
+    if (flag ? (words[i] != "0" && words[i] != "1") : !IsNumber(words[i])) {
+      Reject(session, line, flag ? "Schalter muss 0 oder 1 sein" : "keine Zahl");
+      return;
     }
   }
-  if (!session.window) return true;
+  if (!session.window) return;
   for (std::size_t i = 1; i < words.size(); ++i) {
-    const int target = b.fields[i - 1];
-    if (target < 0) {
-      session.window->SetChecked(-target, words[i] == "1");
+    const FieldSpec& field = fields[i - 1];
+    if (field.IsFlag()) {
+      session.window->SetChecked(field.control, words[i] == "1");
     } else {
-      session.window->SetFieldText(target, words[i]);
+      session.window->SetFieldText(field.control, words[i]);
     }
   }
-  OnCommand(session, b.id);
-  return true;
+  if (message.button) OnCommand(session, message.button);
 }
 
 }  // namespace
 
 std::string CommandHelp() {
   std::string help = "Befehle:\n";
-  for (const Button& b : Buttons()) help += "  " + std::string(b.usage) + "\n";
+  // The requests first, then the options, then the words that press no button.
+  for (const MessageSpec& message : kMessages) {
+    if (message.command && message.button) help += "  " + Usage(message) + "\n";
+  }
+  help += "  <Option> on|off   Optionen:";
+  for (const OptionSpec& option : kOptionList) help += std::string(" ") + option.name;
+  help += "\n";
+  for (const MessageSpec& message : kMessages) {
+    if (message.command && !message.button) help += "  " + Usage(message) + "\n";
+  }
   help +=
-      "  <Option> on|off   Optionen: Checksum Waiter3 CreditQuantity AutoAnswer AnswerOk "
-      "AutoQuery SendRecord\n"
-      "  ISB <Kellner> <PLU> <Tisch>\n"
       "  port <n>          COMn aus der Liste w\xE4hlen (0 = leerer Eintrag)\n"
       "  help\n"
       "  quit\n";
@@ -140,16 +131,13 @@ void ExecuteCommandLine(Session& session, std::string_view line) {
   if (words.empty()) return;  // an empty line is no command and no mistake
   const std::string& head = words[0];
 
-  for (const Button& b : Buttons()) {
-    if (head == b.name) {
-      RunButton(session, b, words, line);
-      return;
-    }
+  if (const MessageSpec* message = CommandNamed(head)) {
+    FillAndPress(session, *message, words, line);
+    return;
   }
 
   const std::string lower = Lower(head);
-  for (const Flag& f : kFlags) {
-    if (lower != f.name) continue;
+  if (const OptionSpec* option = OptionNamed(head)) {
     if (words.size() != 2) {
       Reject(session, line, "on oder off fehlt");
       return;
@@ -160,26 +148,8 @@ void ExecuteCommandLine(Session& session, std::string_view line) {
       return;
     }
     if (!session.window) return;
-    session.window->SetChecked(f.box, value == "on" || value == "1");
-    OnCommand(session, f.box);
-    return;
-  }
-
-  if (lower == "isb") {
-    static const Button isb{"ISB", 0, {ctl::IsbWaiter, ctl::IsbPlu, ctl::IsbTable}, ""};
-    if (words.size() - 1 > isb.fields.size()) {
-      Reject(session, line, "zu viele Zahlen");
-      return;
-    }
-    for (std::size_t i = 1; i < words.size(); ++i) {
-      if (!IsNumber(words[i])) {
-        Reject(session, line, "keine Zahl");
-        return;
-      }
-    }
-    if (!session.window) return;
-    for (std::size_t i = 1; i < words.size(); ++i)
-      session.window->SetFieldText(isb.fields[i - 1], words[i]);
+    session.window->SetChecked(option->box, value == "on" || value == "1");
+    OnCommand(session, option->box);
     return;
   }
 

@@ -1,7 +1,14 @@
 // Control IDs of the main window. The protocol logic reads and changes the
 // window only through these, so every front end (the Qt window, the headless
 // panel, a Win32 dialog) answers the same calls.
+//
+// The option boxes, the command buttons and the fields of each message are
+// named here from the protocol's tables, where each number is written once
+// (the option list and the message table); the others are the window's own.
 #pragma once
+
+#include "protocol/messages.h"
+#include "protocol/options.h"
 
 namespace tapix::ctl {
 
@@ -11,31 +18,56 @@ inline constexpr int Configure = 1000;    // "Einstellen ..."
 inline constexpr int PortCombo = 1101;    // port list, in both dialogs
 
 // Option boxes
-inline constexpr int Checksum = 1001;
-inline constexpr int Waiter3 = 1002;
-inline constexpr int AutoQuery = 1009;
-inline constexpr int CreditQuantity = 1021;
-inline constexpr int AutoAnswer = 1042;
-inline constexpr int SendRecord = 1043;
-inline constexpr int AnswerOk = 1044;
+inline constexpr int Checksum = OptionOf(Option::Checksum).box;
+inline constexpr int Waiter3 = OptionOf(Option::Waiter3).box;
+inline constexpr int AutoQuery = OptionOf(Option::AutoQuery).box;
+inline constexpr int CreditQuantity = OptionOf(Option::CreditQuantity).box;
+inline constexpr int AutoAnswer = OptionOf(Option::AutoAnswer).box;
+inline constexpr int SendRecord = OptionOf(Option::SendRecord).box;
+inline constexpr int AnswerOk = OptionOf(Option::AnswerOk).box;
 
-// ISB fields
-inline constexpr int IsbWaiter = 1039;
-inline constexpr int IsbPlu = 1040;
-inline constexpr int IsbTable = 1041;
+// The button of a message kind, and the control of its field `i` (in message
+// order).
+constexpr int ButtonOf(Kind kind) { return MessageOf(kind).button; }
+constexpr int FieldOf(Kind kind, std::size_t i) { return MessageOf(kind).fields[i].control; }
+
+// ISB fields: the dispense record's waiter, PLU and table
+inline constexpr int IsbWaiter = FieldOf(Kind::Record, 0);
+inline constexpr int IsbPlu = FieldOf(Kind::Record, 1);
+inline constexpr int IsbTable = FieldOf(Kind::Record, 2);
 
 // HOST buttons and their fields
-inline constexpr int BtnA = 1006, FieldAWaiter = 1008;
-inline constexpr int BtnE = 1007;
-inline constexpr int BtnB = 1010, FieldBWaiter = 1011;
-inline constexpr int BtnW = 1012, FieldWWaiter = 1013, BoxWFlag = 1014;
-inline constexpr int BtnT = 1015, FieldTWaiter = 1016, BoxTFlag = 1017, FieldTTable = 1018;
-inline constexpr int BtnC = 1019, FieldCWaiter = 1020;
-inline constexpr int BtnK = 1022, FieldKQuantity = 1023, FieldKPlu = 1024;
-inline constexpr int BtnS = 1025, FieldSQuantity = 1026, FieldSPlu = 1027;
-inline constexpr int BtnQ = 1028, FieldQQuantity = 1029, FieldQPlu = 1030, FieldQWaiter = 1031;
-inline constexpr int BtnLowerQ = 1032, FieldqQuantity = 1033, FieldqPlu = 1034, FieldqWaiter = 1035;
-inline constexpr int BtnAt = 1036, FieldAtTable = 1037, FieldAtWaiter = 1038;
+inline constexpr int BtnA = ButtonOf(Kind::WaiterRelease);
+inline constexpr int FieldAWaiter = FieldOf(Kind::WaiterRelease, 0);
+inline constexpr int BtnE = ButtonOf(Kind::RecordQuery);
+inline constexpr int BtnB = ButtonOf(Kind::WaiterLock);
+inline constexpr int FieldBWaiter = FieldOf(Kind::WaiterLock, 0);
+inline constexpr int BtnW = ButtonOf(Kind::WaiterLogOnOff);
+inline constexpr int FieldWWaiter = FieldOf(Kind::WaiterLogOnOff, 0);
+inline constexpr int BoxWFlag = FieldOf(Kind::WaiterLogOnOff, 1);
+inline constexpr int BtnT = ButtonOf(Kind::TableReleaseLock);
+inline constexpr int FieldTWaiter = FieldOf(Kind::TableReleaseLock, 0);
+inline constexpr int FieldTTable = FieldOf(Kind::TableReleaseLock, 1);
+inline constexpr int BoxTFlag = FieldOf(Kind::TableReleaseLock, 2);
+inline constexpr int BtnC = ButtonOf(Kind::TurnoverDelete);
+inline constexpr int FieldCWaiter = FieldOf(Kind::TurnoverDelete, 0);
+inline constexpr int BtnK = ButtonOf(Kind::CreditRelease);
+inline constexpr int FieldKQuantity = FieldOf(Kind::CreditRelease, 0);
+inline constexpr int FieldKPlu = FieldOf(Kind::CreditRelease, 1);
+inline constexpr int BtnS = ButtonOf(Kind::CreditCancel);
+inline constexpr int FieldSQuantity = FieldOf(Kind::CreditCancel, 0);
+inline constexpr int FieldSPlu = FieldOf(Kind::CreditCancel, 1);
+inline constexpr int BtnQ = ButtonOf(Kind::WaiterCreditRelease);
+inline constexpr int FieldQQuantity = FieldOf(Kind::WaiterCreditRelease, 0);
+inline constexpr int FieldQWaiter = FieldOf(Kind::WaiterCreditRelease, 1);
+inline constexpr int FieldQPlu = FieldOf(Kind::WaiterCreditRelease, 2);
+inline constexpr int BtnLowerQ = ButtonOf(Kind::WaiterCreditCancel);
+inline constexpr int FieldqQuantity = FieldOf(Kind::WaiterCreditCancel, 0);
+inline constexpr int FieldqWaiter = FieldOf(Kind::WaiterCreditCancel, 1);
+inline constexpr int FieldqPlu = FieldOf(Kind::WaiterCreditCancel, 2);
+inline constexpr int BtnAt = ButtonOf(Kind::TableOccupancy);
+inline constexpr int FieldAtTable = FieldOf(Kind::TableOccupancy, 0);
+inline constexpr int FieldAtWaiter = FieldOf(Kind::TableOccupancy, 1);
 
 // Captions, pictures, links
 inline constexpr int TitleCaption = 1050;

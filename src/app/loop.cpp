@@ -20,7 +20,7 @@ void PollPass(Session& session) {
 
 void SendPending(Session& session) {
   if (!session.port || !session.pending.SendPending) return;
-  WriteWithEcho(session, session.pending.text);
+  WriteWithEcho({session.port.get(), *session.console}, session.pending.text);
   session.pending.SendPending = 0;
 }
 

@@ -1,8 +1,10 @@
-// The cash register's side: the eleven host commands compose one request into
-// the single PendingRequest, which the polling loop writes on its next turn.
+// The cash register's side: a command queues its request, composed from the
+// message table, into the single PendingRequest, which the polling loop
+// writes on its next turn.
 #pragma once
 
-#include "app/session.h"
+#include "protocol/messages.h"
+#include "protocol/options.h"
 
 namespace tapix {
 
@@ -12,11 +14,14 @@ inline constexpr int kQueryTimerMs = 1500;
 // True for the IDs of the eleven command buttons.
 bool IsHostCommand(int id);
 
-// A click of command button `id`. Dropped while a request is pending.
-void HostCommand(Session& session, int id);
+// Queues the request of `message` from its field values (in message order)
+// under the options, with the check character when `check` (the kinds that
+// never carry one, "E", go without). Dropped while a request is pending.
+void QueueRequest(PendingRequest& pending, const MessageSpec& message, const FieldValues& values,
+                  const OptionFlags& options, bool check);
 
 // One tick of the query timer: queues "E" when AutoQuery is on and the slot is
 // free; a tick that finds a request pending is lost.
-void QueryTick(Session& session);
+void QueryTick(PendingRequest& pending, const OptionFlags& options);
 
 }  // namespace tapix

@@ -1,26 +1,24 @@
 #include "app/transmit.h"
 
-#include <cstring>
-
-#include "app/control_ids.h"
+#include <string>
 
 namespace tapix {
 
-bool ChecksumBoxTicked(const Session& session) {
-  if (session.window) return session.window->IsChecked(ctl::Checksum);
-  return session.options.Checksum != 0;
-}
-
-void WriteWithEcho(Session& session, const char* text) {
-  const std::size_t len = std::strlen(text);
+void WriteWithEcho(LineOut out, std::string_view text) {
   std::size_t written = 0;
-  session.console->Mark(LogClock::now());
-  if (session.port) written = session.port->Write(text, len);
-  if (written > len) written = len;
-  if (written > 0) session.console->Sent(std::string_view(text, written), {});
-  for (std::size_t i = 0; i < written; ++i) session.console->Echo(text[i]);
-  if (written < len) Logf(*session.console, " timeout (%s)", text);
-  session.console->Echo('\n');
+  out.console.Mark(LogClock::now());
+  if (out.port) written = out.port->Write(text.data(), text.size());
+  if (written > text.size()) written = text.size();
+  if (written > 0) out.console.Sent(text.substr(0, written), {});
+  for (std::size_t i = 0; i < written; ++i) out.console.Echo(text[i]);
+  if (written == text.size()) {
+    out.console.Echo('\n');
+    return;
+  }
+  // On a terminal that shows the log too this continues the echo's line and
+  // ends it; without one, standard output and the log file get it as a line
+  // of its own.
+  out.console.Log(" timeout (" + std::string(text) + ")\n");
 }
 
 }  // namespace tapix

@@ -1,18 +1,25 @@
 // Writing a text to the port with the console echo of what went out.
 #pragma once
 
-#include "app/session.h"
+#include <string_view>
+
+#include "log/console.h"
+#include "serial/serial_device.h"
 
 namespace tapix {
 
-// True when the window's "Prüfsumme" box asks for a check character; without a
-// window the Checksum flag answers, which the box always mirrors.
-bool ChecksumBoxTicked(const Session& session);
+// Where this side's writes go: the open port (null while none is open) and
+// the console that shows them.
+struct LineOut {
+  SerialDevice* port;
+  Console& console;
+};
 
-// Writes the zero-terminated text with one write, echoes each byte written
-// straight to the console, prints " timeout (%s)" with the whole text when the
-// write was short, and ends the echo with a line feed. Without an open port
-// nothing goes out and the text counts as a short write.
-void WriteWithEcho(Session& session, const char* text);
+// Writes the text with one write and echoes each byte written straight to the
+// console. A whole write ends the echo with a line feed; a short one gets the
+// log line " timeout (%s)" with the whole text, ending in its own line feed,
+// so the log never depends on the echo. Without an open port nothing goes out
+// and the text counts as a short write.
+void WriteWithEcho(LineOut out, std::string_view text);
 
 }  // namespace tapix

@@ -4,33 +4,18 @@
 
 #include "app/control_ids.h"
 #include "app/requests.h"
+#include "app/window_values.h"
 #include "app/port_open.h"
 #include "serial/port.h"
 #include "serial/port_map.h"
 
 namespace tapix {
-namespace {
-
-std::uint32_t* FlagOfBox(Session& session, int id) {
-  OptionFlags& o = session.options;
-  switch (id) {
-    case ctl::Checksum: return &o.Checksum;
-    case ctl::Waiter3: return &o.Waiter3;
-    case ctl::CreditQuantity: return &o.CreditQuantity;
-    case ctl::AutoQuery: return &o.AutoQuery;
-    case ctl::AutoAnswer: return &o.AutoAnswer;
-    case ctl::SendRecord: return &o.SendRecord;
-    case ctl::AnswerOk: return &o.AnswerOk;
-    default: return nullptr;
-  }
-}
-
-}  // namespace
 
 void InitWindow(Session& session, Panel& window) {
   session.window = &window;
-  window.SetChecked(ctl::AnswerOk, true);
-  window.SetChecked(ctl::AutoAnswer, true);
+  for (const OptionSpec& option : kOptionList) {
+    if (option.start) window.SetChecked(option.box, true);
+  }
   session.port_list.Bind(&window);
   session.port_list.Fill(session.settings.port);
 }
@@ -41,12 +26,15 @@ void ForgetWindow(Session& session) {
 }
 
 void OnCommand(Session& session, int id) {
-  if (std::uint32_t* flag = FlagOfBox(session, id)) {
-    *flag = session.window && session.window->IsChecked(id) ? 1 : 0;
+  if (const OptionSpec* option = OptionOfBox(id)) {
+    session.options.*option->flag = session.window && session.window->IsChecked(id) ? 1 : 0;
     return;
   }
-  if (IsHostCommand(id)) {
-    HostCommand(session, id);
+  if (const MessageSpec* message = MessageOfButton(id)) {
+    // The fields as the window holds them now (0 without a window).
+    const FieldValues values =
+        session.window ? ReadFields(*session.window, *message) : FieldValues{};
+    QueueRequest(session.pending, *message, values, session.options, CheckBoxTicked(session));
     return;
   }
   switch (id) {
@@ -78,7 +66,7 @@ void RememberAccepted(Session& session) {
   Ports().Confirm(session.settings.port);
 }
 
-void OnTimer(Session& session) { QueryTick(session); }
+void OnTimer(Session& session) { QueryTick(session.pending, session.options); }
 
 void ConfigurePort(Session& session, std::uint32_t n) {
   if (n < 1 || !session.configure_dialog) return;

@@ -9,8 +9,9 @@
 namespace tapix {
 
 // The window's initialisation: remember it as the main window, tick the boxes
-// of the flags that start at 1 (1044, 1042), bind the port list to its combo box
-// and fill it, selecting the port of PortSettings.
+// of the flags that start at 1 (the option list: AutoAnswer, AnswerOk), bind
+// the port list to its combo box and fill it, selecting the port of
+// PortSettings.
 void InitWindow(Session& session, Panel& window);
 
 // The window is going away: the protocol no longer reads it.
@@ -18,7 +19,8 @@ void ForgetWindow(Session& session);
 
 // A click (WM_COMMAND) on control `id`:
 //  - option boxes copy their box's state into their flag;
-//  - the eleven command buttons compose a host request;
+//  - the eleven command buttons queue their request, read from the fields
+//    the message table names;
 //  - 1101 (call only on a completed selection) reselects the port;
 //  - 1000 runs the port configuration for the port shown in the combo box;
 //  - 1 ("Beenden") ends the loop.

@@ -21,7 +21,10 @@ class ConsoleOutput {
   ConsoleOutput(const ConsoleOutput&) = delete;
   ConsoleOutput& operator=(const ConsoleOutput&) = delete;
 
-  // Writes `text` to standard output and flushes it.
+  // Writes `text` to standard output and flushes it. When standard output is
+  // not the echo's terminal (a pipe, a file) and the echo has a line open, the
+  // echo's line is ended first: the log goes on elsewhere, and the terminal
+  // must not run the next echo into it.
   void Write(std::string_view text);
   // Writes `text` to standard error (unbuffered).
   void WriteError(std::string_view text);
@@ -30,7 +33,12 @@ class ConsoleOutput {
   void Echo(char byte);
 
  private:
+  // The platform's part: one byte to the echo device, which is open.
+  void WriteEcho(char byte);
+
   WaitHandle echo_ = kNoWaitHandle;  // the echo device: a descriptor or a HANDLE
+  bool output_is_echo_device_ = false;  // standard output is the echo's terminal
+  bool echo_line_open_ = false;         // echoed bytes since the last line feed
   [[maybe_unused]] unsigned console_code_page_ = 0;  // Windows: the console's output code page at start
 };
 

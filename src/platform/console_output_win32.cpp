@@ -24,6 +24,11 @@ ConsoleOutput::ConsoleOutput() {
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                 nullptr);
   echo_ = reinterpret_cast<WaitHandle>(device);  // INVALID_HANDLE_VALUE is kNoWaitHandle
+  // A process has one console: standard output that is a console handle is
+  // the echo's console.
+  DWORD mode = 0;
+  output_is_echo_device_ =
+      echo_ != kNoWaitHandle && ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
 ConsoleOutput::~ConsoleOutput() {
@@ -31,21 +36,7 @@ ConsoleOutput::~ConsoleOutput() {
   if (console_code_page_ != 0) ::SetConsoleOutputCP(console_code_page_);
 }
 
-void ConsoleOutput::Write(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
-}
-
-void ConsoleOutput::WriteError(std::string_view text) {
-  std::fflush(stdout);
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
-}
-
-void ConsoleOutput::Echo(char byte) {
-  if (echo_ == kNoWaitHandle) return;
-  // Keep the order with the log lines when both reach the same console.
-  std::fflush(stdout);
+void ConsoleOutput::WriteEcho(char byte) {
   DWORD written = 0;
   ::WriteConsoleA(reinterpret_cast<HANDLE>(echo_), &byte, 1, &written, nullptr);
 }

@@ -70,15 +70,15 @@ TEST_F(Answers, HostSideAcknowledgesARecord) {
 
 TEST_F(Answers, UnitCountOfAShortOrOddQuantity) {
   // The count is read like atoi over the quantity field as far as it came.
-  EXPECT_EQ(CancellationUnits("S0003", 5), 3);
-  EXPECT_EQ(CancellationUnits("S00", 3), 1);     // "00" is 0: one unit
-  EXPECT_EQ(CancellationUnits("S", 1), 1);       // nothing came: one unit
-  EXPECT_EQ(CancellationUnits("S12", 3), 12);
-  EXPECT_EQ(CancellationUnits("S1x34", 5), 1);   // digits stop at the x
-  EXPECT_EQ(CancellationUnits("Sxx12", 5), 1);   // no digit: 0, one unit
-  EXPECT_EQ(CancellationUnits("S-002", 5), -2);  // below 0: nothing is sent
-  EXPECT_EQ(CancellationUnits("S 7", 3), 7);
-  EXPECT_EQ(CancellationUnits("S99990123", 9), 9999);
+  EXPECT_EQ(CancellationUnits("S0003"), 3);
+  EXPECT_EQ(CancellationUnits("S00"), 1);     // "00" is 0: one unit
+  EXPECT_EQ(CancellationUnits("S"), 1);       // nothing came: one unit
+  EXPECT_EQ(CancellationUnits("S12"), 12);
+  EXPECT_EQ(CancellationUnits("S1x34"), 1);   // digits stop at the x
+  EXPECT_EQ(CancellationUnits("Sxx12"), 1);   // no digit: 0, one unit
+  EXPECT_EQ(CancellationUnits("S-002"), -2);  // below 0: nothing is sent
+  EXPECT_EQ(CancellationUnits("S 7"), 7);
+  EXPECT_EQ(CancellationUnits("S99990123"), 9999);
   session.options.CreditQuantity = 1;
   Receive("S-0020123");
   EXPECT_EQ(device->written_, "");
@@ -147,6 +147,7 @@ TEST_F(RecordAnswers, ShortWriteShowsWhatWentOutAndTheWholeRecord) {
   Receive("E");
   EXPECT_EQ(device->written_, "0000");
   EXPECT_EQ(console.all_, "E\n0000 timeout (000000000)\n");
+  EXPECT_EQ(console.log_, "E\n timeout (000000000)\n");  // a line of its own without the echo
 }
 
 }  // namespace

@@ -71,6 +71,8 @@ TEST_F(Commands, FlagsAreBoxClicks) {
 }
 
 TEST_F(Commands, IsbFieldsFeedTheRecord) {
+  Run("isb 1 2");  // the word in either case; fewer numbers leave the rest
+  EXPECT_EQ(panel.FieldText(ctl::IsbPlu), "2");
   Run("ISB 150 9000 1234");
   Run("SendRecord on");
   Receive("E");
@@ -80,9 +82,9 @@ TEST_F(Commands, IsbFieldsFeedTheRecord) {
 
 TEST_F(Commands, BadLinesChangeNothingAndSaySo) {
   panel.SetFieldText(ctl::FieldAWaiter, "9");
-  for (const char* line : {"A x", "A 5 6", "W 5 2", "Checksum maybe", "Checksum", "ISB 1 2 3 4",
-                           "ISB a", "port", "port x", "port 7", "port -1", "hello", "a 5", "e",
-                           "A 99999999999999"}) {
+  for (const char* line : {"A x", "A 5 6", "W 5 2", "T 1 2 x", "E 1", "Checksum maybe", "Checksum",
+                           "ISB 1 2 3 4", "ISB a", "isb 1 -", "port", "port x", "port 7", "port -1",
+                           "hello", "a 5", "e", "A 99999999999999"}) {
     console.log_.clear();
     EXPECT_EQ(Run(line), "") << line;
     EXPECT_EQ(std::count(console.log_.begin(), console.log_.end(), '\n'), 1) << line;
@@ -113,7 +115,17 @@ TEST_F(Commands, PendingRequestDropsTheNextCommand) {
 
 TEST_F(Commands, QuitAndHelp) {
   Run("help");
-  EXPECT_NE(console.log_.find("ISB <Kellner> <PLU> <Tisch>"), std::string::npos);
+  EXPECT_EQ(console.log_,
+            "Befehle:\n"
+            "  A <Kellner>\n  B <Kellner>\n  C <Kellner>\n  W <Kellner> <0|1>\n"
+            "  T <Kellner> <Tisch> <0|1>\n  K <St\xFC" "ckzahl> <PLU>\n  S <St\xFC" "ckzahl> <PLU>\n"
+            "  Q <St\xFC" "ckzahl> <Kellner> <PLU>\n  q <St\xFC" "ckzahl> <Kellner> <PLU>\n"
+            "  @ <Tisch> <Kellner>\n  E\n"
+            "  <Option> on|off   Optionen: Checksum Waiter3 CreditQuantity AutoAnswer AnswerOk "
+            "AutoQuery SendRecord\n"
+            "  ISB <Kellner> <PLU> <Tisch>\n"
+            "  port <n>          COMn aus der Liste w\xE4hlen (0 = leerer Eintrag)\n"
+            "  help\n  quit\n");
   EXPECT_FALSE(session.quit_requested);
   Run("quit");
   EXPECT_TRUE(session.quit_requested);

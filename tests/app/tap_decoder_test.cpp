@@ -76,10 +76,25 @@ TEST_F(Decoder, APauseLongerThanTheIntervalCutsTheMessage) {
   EXPECT_EQ(Log(), "K> B00 timeout\nK> C0 timeout\nK> 01 timeout\n");
 }
 
+TEST_F(Decoder, APauseAfterTheFirstByteAloneCountsAgainstTheTotalOnly) {
+  // As the port reads the rest of a message: the interval starts with the
+  // first byte after the first character. "T" has 700 ms for its seven
+  // digits, so a pause of 400 ms after it still reads one message, as the
+  // receiver on the other side of the tap reads it.
+  Feed("T");
+  now += milliseconds(400);
+  Feed("0120451");
+  Feed("A");
+  now += milliseconds(301);  // past A's total of 300 ms
+  Feed("005");
+  Wait(milliseconds(200));
+  EXPECT_EQ(Log(), "K> T0120451\nK> A timeout\nK> 005 timeout\n");
+}
+
 TEST_F(Decoder, TheTotalTimeOutCutsASlowMessage) {
   // 10 ms per character after the first: "A" and its three digits must all
   // be there within 30 ms, whatever the pauses between them.
-  TapDecoder slow(console, options, "", milliseconds(100), milliseconds(10));
+  TapDecoder slow(console, options, "", {milliseconds(100), milliseconds(10), milliseconds(0)});
   slow.Feed('A', {start, {}});
   slow.Feed('0', {start + milliseconds(20), {}});
   EXPECT_EQ(console.log_, "");

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/messages.h"
+#include "protocol/options.h"
 #include "ui/dialog_template.h"
 #include "ui/main_window_table.h"
 
@@ -89,6 +91,45 @@ TEST(DialogTemplateTest, TableIdsAndTipsAgree) {
   }
   // Every control with an ID has a tip in one set or the other.
   EXPECT_EQ(tipped.size() + kInfoTipIds.size(), ids.size());
+}
+
+// The window and the protocol's tables name the same controls: each option's
+// box with its caption, each message's button with its tip, each field as a
+// number field or (a flag) a box. A row changed on one side only fails here.
+TEST(DialogTemplateTest, TheWindowShowsWhatTheMessageTableAndTheOptionListSay) {
+  const auto control = [](int id) -> const ControlSpec* {
+    for (const ControlSpec& c : kMainWindowControls)
+      if (c.id == id) return &c;
+    return nullptr;
+  };
+  const auto tip = [](int id) -> std::string {
+    for (const ToolText& t : kControlTips)
+      if (t.id == id) return ToCodePage1252(t.text);
+    return "";
+  };
+  for (const OptionSpec& o : kOptionList) {
+    const ControlSpec* box = control(o.box);
+    ASSERT_NE(box, nullptr) << o.name;
+    EXPECT_EQ(box->kind, ControlKind::Box) << o.name;
+    EXPECT_EQ(ToCodePage1252(box->caption), o.caption) << o.name;
+  }
+  int buttons = 0;
+  for (const MessageSpec& m : kMessages) {
+    if (m.button) {
+      ++buttons;
+      const ControlSpec* button = control(m.button);
+      ASSERT_NE(button, nullptr) << m.name;
+      EXPECT_EQ(button->kind, ControlKind::Button) << m.name;
+      EXPECT_EQ(std::string(button->caption), std::string("&") + m.first) << m.name;
+      EXPECT_EQ(tip(m.button), m.meaning) << m.name;
+    }
+    for (const FieldSpec& f : m.Fields()) {
+      const ControlSpec* field = control(f.control);
+      ASSERT_NE(field, nullptr) << m.name << " " << f.name;
+      EXPECT_EQ(field->kind, f.IsFlag() ? ControlKind::Box : ControlKind::Field) << f.control;
+    }
+  }
+  EXPECT_EQ(buttons, 11);
 }
 
 }  // namespace

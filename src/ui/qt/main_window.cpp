@@ -13,6 +13,7 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 
+#include "protocol/options.h"
 #include "app/control_ids.h"
 #include "app/loop.h"
 #include "app/maker.h"
@@ -32,16 +33,6 @@ QFont WindowFont() {
   QFont font(QStringLiteral("Sans Serif"), 8);
   font.setStyleHint(QFont::SansSerif);
   return font;
-}
-
-bool IsOptionBox(int id) {
-  switch (id) {
-    case ctl::Checksum: case ctl::Waiter3: case ctl::CreditQuantity: case ctl::AutoQuery:
-    case ctl::AutoAnswer: case ctl::SendRecord: case ctl::AnswerOk:
-      return true;
-    default:
-      return false;
-  }
 }
 
 }  // namespace
@@ -193,7 +184,7 @@ void MainWindow::Act(int id) {
     return;
   }
   // Boxes 1014 and 1017 and the fields have no command of their own.
-  if (IsOptionBox(id) || IsHostCommand(id) || id == ctl::PortCombo || id == ctl::Configure) {
+  if (OptionOfBox(id) || IsHostCommand(id) || id == ctl::PortCombo || id == ctl::Configure) {
     OnCommand(session_, id);
   }
   PassAfterEvent(session_);
