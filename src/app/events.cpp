@@ -119,9 +119,9 @@ bool EventLoop::ServeConsole() {
   std::string line;
   bool ran = false;
   while (!session_.quit_requested) {
-    // Each command may wait for its write time-out: a stop request is looked
-    // at before the next one, whatever is still queued.
-    if (StopPending() && TakeStopSignal()) {
+    // Each command may wait for its write time-out: a stop request that came
+    // meanwhile is taken before the next one, whatever is still queued.
+    if (ran && StopPending() && TakeStopSignal()) {
       OnStop(session_);
       break;
     }
