@@ -54,10 +54,10 @@ EventLoop::EventLoop(Session& session, ConsoleInput* input, Front front, int que
     : session_(session), input_(input), front_(front), timer_(query_period_ms),
       stop_(InstallStopSignals()) {}
 
-std::vector<EventWatch> EventLoop::Sources() {
-  std::vector<EventWatch> sources;
-  const auto add = [&sources](WaitHandle handle, EventSource source) {
-    if (handle != kNoWaitHandle) sources.push_back({handle, source});
+const std::vector<EventWatch>& EventLoop::Sources() {
+  sources_.clear();
+  const auto add = [this](WaitHandle handle, EventSource source) {
+    if (handle != kNoWaitHandle) sources_.push_back({handle, source});
   };
   add(stop_, EventSource::Stop);
   if (input_ && input_->Open()) add(input_->Handle(), EventSource::Console);
@@ -71,7 +71,7 @@ std::vector<EventWatch> EventLoop::Sources() {
           side == Tap::Register ? EventSource::TapRegister : EventSource::TapDispenser);
     }
   }
-  return sources;
+  return sources_;
 }
 
 EventSources EventLoop::Held() const {

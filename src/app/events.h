@@ -92,7 +92,7 @@ class EventLoop {
   // its query), the port while one is open (Windows: asking for its handle
   // starts the read of its first byte) and each side of the tap until it
   // hangs up.
-  std::vector<EventWatch> Sources();
+  const std::vector<EventWatch>& Sources();
   // What needs no wait: console lines gathered earlier and not yet run (the
   // port question leaves the lines after its answer).
   EventSources Held() const;
@@ -131,6 +131,7 @@ class EventLoop {
   WaitHandle stop_;
   const SerialDevice* watched_port_ = nullptr;
   bool side_open_[2] = {true, true};
+  std::vector<EventWatch> sources_;  // kept: a turn allocates nothing
   std::uint64_t turns_ = 0;
 };
 

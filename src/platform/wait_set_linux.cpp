@@ -12,8 +12,9 @@ void WaitSet::AddWindowMessages(Tag) {}
 
 bool WaitSet::Wait(int timeout_ms) {
   ready_.clear();
-  std::vector<pollfd> fds;
-  fds.reserve(sources_.size());
+  // Kept from one wait to the next: a wait allocates nothing.
+  thread_local std::vector<pollfd> fds;
+  fds.clear();
   for (const Source& source : sources_) fds.push_back({static_cast<int>(source.handle), POLLIN, 0});
   const int n = ::poll(fds.data(), fds.size(), timeout_ms < 0 ? -1 : timeout_ms);
   if (n < 0) return errno == EINTR;

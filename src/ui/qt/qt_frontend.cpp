@@ -68,7 +68,7 @@ void QtLoop::Sync() {
     if (loop_) loop_->quit();
     return;
   }
-  const std::vector<EventWatch> sources = events_.Sources();
+  const std::vector<EventWatch>& sources = events_.Sources();
   // Gone, or another descriptor now (a port reselected): the notifier goes.
   std::erase_if(watches_, [&sources](const Watch& watch) {
     const bool kept = std::any_of(sources.begin(), sources.end(), [&watch](const EventWatch& s) {
