@@ -6,13 +6,18 @@
 
 namespace tapix {
 
+// The answer to the port question.
+enum class PortChoice {
+  Chosen,     // OK: settings.port holds the choice, 0 when nothing was chosen
+  Cancelled,  // cancelled, the input ended or a stop came first: the run ends
+};
+
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
 
-  // The port selection at start-up when no port number is known: 1 after OK
-  // (settings.port holds the choice, 0 when nothing was chosen), 2 on cancel.
-  virtual int ChoosePort(Session& session) = 0;
+  // The port selection at start-up when no port number is known.
+  virtual PortChoice ChoosePort(Session& session) = 0;
 
   // Creates the main window (or the headless panel), runs the loop until
   // session.quit_requested, then destroys the window. The port stays as it is:

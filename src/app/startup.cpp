@@ -224,7 +224,8 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain)
   }
 
   if (session.settings.port == 0) {
-    if (front_end.ChoosePort(session) == 2 || session.settings.port == 0) return kExitNoPort;
+    if (front_end.ChoosePort(session) == PortChoice::Cancelled || session.settings.port == 0)
+      return kExitNoPort;
   }
 
   OpenAndReport(session.settings, session.port, console);

@@ -1,8 +1,5 @@
 #include "app/tap_start.h"
 
-#include "app/exit_codes.h"
-#include "app/loop.h"
-#include "app/window_commands.h"
 #include "app/port_open.h"
 #include "serial/port.h"
 #include "serial/port_map.h"
@@ -46,23 +43,6 @@ std::unique_ptr<Tap> StartTap(Session& session, const std::string& second, bool 
        session.settings.port, other_settings.port);
   return std::make_unique<Tap>(std::move(session.port), std::move(other), forward, console,
                                session.options);
-}
-
-bool ServeTapSide(Session& session, Tap::Side side) {
-  Tap& tap = *session.tap;
-  tap.Pump(side, ByteTime::Now());
-  tap.Expire(std::chrono::steady_clock::now());
-  if (!tap.Device(side).HungUp()) return true;
-  LogHangup(*session.console, session.tap_ports[side]);
-  return false;
-}
-
-bool EndWhenBothSidesGone(Session& session, const bool (&side_open)[2]) {
-  if (side_open[0] || side_open[1]) return false;
-  session.console->Log("Beide Schnittstellen unterbrochen: Ende.\n");
-  session.exit_code = kExitNoPort;
-  OnCommand(session, 1);
-  return true;
 }
 
 }  // namespace tapix

@@ -19,14 +19,4 @@ std::uint32_t TapPortNumber(const std::string& second);
 // port is not open.
 std::unique_ptr<Tap> StartTap(Session& session, const std::string& second, bool forward);
 
-// Forwards and decodes what waits on `side`, then logs the messages a pause
-// has cut. False once the side has hung up (said on the console): the caller
-// stops watching it.
-bool ServeTapSide(Session& session, Tap::Side side);
-
-// Ends the run once both sides have hung up, since the tap cannot open them
-// again: one console line, exit code kExitNoPort, "Beenden". True when it
-// ended.
-bool EndWhenBothSidesGone(Session& session, const bool (&side_open)[2]);
-
 }  // namespace tapix

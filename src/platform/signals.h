@@ -15,6 +15,10 @@ WaitHandle InstallStopSignals();
 // Takes the stop mark; true when a stop was requested since the last call.
 bool TakeStopSignal();
 
+// True while a stop request waits to be taken, without taking it and without
+// a system call on Linux: cheap enough to ask between two queued commands.
+bool StopPending();
+
 // Says that shutdown is done (settings saved). Windows: a console that is
 // being closed ends the process once its handler returns, so the handler for
 // that event waits for this. Nothing on Linux.

@@ -10,9 +10,11 @@ namespace tapix {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+volatile sig_atomic_t g_pending = 0;  // set with the byte in the pipe
 
 extern "C" void OnStopSignal(int) {
   const int saved = errno;
+  g_pending = 1;
   const char byte = 1;
   // Non-blocking: a full pipe already says "stop".
   [[maybe_unused]] ssize_t r = ::write(g_pipe[1], &byte, 1);
@@ -44,11 +46,15 @@ WaitHandle InstallStopSignals() {
 
 bool TakeStopSignal() {
   if (g_pipe[0] < 0) return false;
+  // Cleared before the pipe is emptied: a signal in between leaves both set.
+  g_pending = 0;
   bool seen = false;
   char buffer[64];
   while (::read(g_pipe[0], buffer, sizeof buffer) > 0) seen = true;
   return seen;
 }
+
+bool StopPending() { return g_pending != 0; }
 
 void StopSignalsDone() {}
 

@@ -47,6 +47,10 @@ bool TakeStopSignal() {
   return true;
 }
 
+bool StopPending() {
+  return g_stop != nullptr && ::WaitForSingleObject(g_stop, 0) == WAIT_OBJECT_0;
+}
+
 void StopSignalsDone() {
   if (g_done != nullptr) ::SetEvent(g_done);
 }

@@ -202,11 +202,31 @@ TYPED_TEST_P(LineMessages, PeerHangUpIsReportedOnceAndDoesNotSpin) {
   this->ended = true;
 }
 
+// A long backlog of commands while nobody reads the line: once the line's
+// buffer is full every request waits for its write time-out. Ctrl+C then
+// ends the run after the request being written, not after the backlog.
+TYPED_TEST_P(LineMessages, AStopEndsTheRunWhateverCommandsAreQueued) {
+  auto& tapix = this->tapix;
+  ASSERT_NE(this->ready, std::string::npos);
+  std::string backlog;
+  for (int i = 0; i < 6000; ++i) backlog += "A 5\n";  // more than the line holds
+  tapix.RawInput(backlog);
+  ASSERT_NE(tapix.WaitFor(" timeout (A005)", 0, milliseconds(30000)), std::string::npos)
+      << "the line never filled: " << tapix.Log().substr(0, 2000);
+  const std::size_t before = Occurrences(tapix.Log(), " timeout (A005)");
+  ::kill(tapix.pid(), SIGINT);
+  // Hundreds of commands are left, each worth a write time-out of 400 ms.
+  EXPECT_EQ(tapix.Wait(milliseconds(20000)), 0);
+  EXPECT_LE(Occurrences(tapix.Log(), " timeout (A005)"), before + 2) << "commands ran after the stop";
+  this->ended = true;
+}
+
 REGISTER_TYPED_TEST_SUITE_P(LineMessages, StartsWithBannerUsageLessAndOpenLine,
                             AnswersMessagesAndLogsThem, ChecksumAndMismatchedOptions,
                             CreditQuantityAndWaiter3, SplitAndShortMessagesTimeOut,
                             RecordFromTheIsbFieldsGoesOutOnce, HostRequestsReachThePeerByteExact,
                             ClosedOrGarbageInputNeitherStopsNorSpins,
-                            PeerHangUpIsReportedOnceAndDoesNotSpin);
+                            PeerHangUpIsReportedOnceAndDoesNotSpin,
+                            AStopEndsTheRunWhateverCommandsAreQueued);
 
 }  // namespace tapix::e2e

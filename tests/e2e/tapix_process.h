@@ -84,6 +84,14 @@ inline std::string StoreText(const TempDir& config) {
   return ReadFile(config.path() + "/tapix/settings.reg");
 }
 
+// How often `text` occurs in `log` (a request cut short by its write
+// time-out, " timeout (A005)", say).
+inline std::size_t Occurrences(const std::string& log, const std::string& text) {
+  std::size_t n = 0;
+  for (std::size_t p = log.find(text); p != std::string::npos; p = log.find(text, p + 1)) ++n;
+  return n;
+}
+
 // The program a TapixProcess runs: an executable and the arguments that come
 // before the test's own (wine64 with the path of tapix.exe, say).
 struct Program {

@@ -52,7 +52,6 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-  query_timer_.stop();
   if (session_.window == this) ForgetWindow(session_);
 }
 
@@ -172,10 +171,6 @@ void MainWindow::Initialise() {
   for (int id : kInfoTipIds) info_tips_.AddTool(Control(id), nullptr);
   control_tips_.Create(this, false);
   for (const ToolText& tip : kControlTips) control_tips_.AddTool(Control(tip.id), tip.text);
-
-  query_timer_.setInterval(kQueryTimerMs);
-  connect(&query_timer_, &QTimer::timeout, this, &MainWindow::OnQueryTimer);
-  query_timer_.start();
 }
 
 void MainWindow::Act(int id) {
@@ -191,14 +186,7 @@ void MainWindow::Act(int id) {
   emit acted();
 }
 
-void MainWindow::OnQueryTimer() {
-  OnTimer(session_);
-  PassAfterEvent(session_);
-  emit acted();
-}
-
 void MainWindow::Exit() {
-  query_timer_.stop();
   OnCommand(session_, ctl::Exit);
   session_.quit_requested = true;
   emit acted();

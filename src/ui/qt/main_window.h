@@ -10,7 +10,6 @@
 #include <vector>
 
 #include <QDialog>
-#include <QTimer>
 
 #include "app/panel.h"
 #include "app/session.h"
@@ -28,7 +27,7 @@ class MainWindow final : public QDialog, public Panel {
 
  public:
   // Builds the window and runs its initialisation (InitWindow, links,
-  // tooltips, the query timer).
+  // tooltips).
   explicit MainWindow(Session& session, QWidget* parent = nullptr);
   ~MainWindow() override;
 
@@ -53,15 +52,13 @@ class MainWindow final : public QDialog, public Panel {
   HyperlinkLabel& WebLink() { return web_link_; }
   const std::array<BoldCaption, 4>& BoldCaptions() const { return bold_captions_; }
   const DialogUnits& Units() const { return units_; }
-  QTimer& QueryTimer() { return query_timer_; }
 
-  // Ends the program as "Beenden" does: the query timer stops, then the
-  // session is asked to quit.
+  // Ends the program as "Beenden" does: the session is asked to quit.
   void Exit();
 
  signals:
-  // After every control action and timer tick has been handled: the front end
-  // looks at the port and at session.quit_requested.
+  // After every control action has been handled: the front end looks at the
+  // port and at session.quit_requested.
   void acted();
 
  protected:
@@ -76,7 +73,6 @@ class MainWindow final : public QDialog, public Panel {
   void Initialise();
   // A command from control `id`, then the pass that sends what it queued.
   void Act(int id);
-  void OnQueryTimer();
 
   Session& session_;
   DialogUnits units_;
@@ -88,7 +84,6 @@ class MainWindow final : public QDialog, public Panel {
   HyperlinkLabel web_link_;
   TooltipSet info_tips_;
   TooltipSet control_tips_;
-  QTimer query_timer_;
   bool centred_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/qt/qt_frontend.h"
 
-#include <fcntl.h>
+#include <algorithm>
+#include <chrono>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,124 +10,118 @@
 #include <QDialog>
 #include <QEventLoop>
 
-#include "app/console_commands.h"
-#include "app/loop.h"
-#include "platform/signals.h"
 #include "app/window_commands.h"
-#include "ui/qt/app_resources.h"
 #include "platform/display.h"
+#include "platform/signals.h"
+#include "ui/qt/app_resources.h"
 #include "ui/qt/log_window.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/port_config_dialog.h"
 #include "ui/qt/platform_probe.h"
 #include "ui/qt/port_dialog.h"
-#include "ui/qt/qt_tap.h"
 
 namespace tapix {
 
-QtLoop::QtLoop(Session& session, MainWindow& window) : session_(session), window_(window) {
-  connect(&window_, &MainWindow::acted, this, &QtLoop::AfterEvent);
+QtLoop::QtLoop(Session& session, MainWindow& window, ConsoleInput* input, int query_period_ms)
+    : session_(session), events_(session, input, EventLoop::Front::Window, query_period_ms) {
+  connect(&window, &MainWindow::acted, this, &QtLoop::Sync);
+  deadline_.setSingleShot(true);
+  deadline_.setTimerType(Qt::PreciseTimer);
+  connect(&deadline_, &QTimer::timeout, this, [this] {
+    // The deadlines, and console lines held from before: no wait needed.
+    OnReady(suspended_ ? EventSources() : events_.Held());
+  });
+  Sync();
 }
 
 QtLoop::~QtLoop() {
-  Drop(port_notifier_);
-  Drop(command_notifier_);
-  Drop(stop_notifier_);
+  for (const Watch& watch : watches_) Drop(watch.notifier);
 }
 
-void QtLoop::Drop(QSocketNotifier*& notifier) {
-  if (!notifier) return;
+void QtLoop::Drop(QSocketNotifier* notifier) {
   // The notifier may be the sender of the slot running now: it goes once
   // control is back in the event loop.
   notifier->setEnabled(false);
   notifier->deleteLater();
-  notifier = nullptr;
 }
 
 void QtLoop::Exec() {
   if (session_.quit_requested) return;
   QEventLoop loop;
   loop_ = &loop;
+  Sync();
   loop.exec();
   loop_ = nullptr;
 }
 
-void QtLoop::WatchPort() {
-  SerialDevice* now = session_.port.get();
-  if (now == watched_port_ && (port_notifier_ != nullptr) == (now && now->InputWaitHandle() >= 0)) return;
-  Drop(port_notifier_);
-  watched_port_ = now;
-  if (!now || now->InputWaitHandle() < 0) return;
-  port_notifier_ = new QSocketNotifier(static_cast<int>(now->InputWaitHandle()), QSocketNotifier::Read, this);
-  port_notifier_->setEnabled(suspended_ == 0);
-  connect(port_notifier_, &QSocketNotifier::activated, this, &QtLoop::OnPortInput);
+bool QtLoop::Watched(EventSource source) const {
+  // While a modal dialog is open: the stop request, and the tap, which must
+  // keep forwarding.
+  return suspended_ == 0 || source == EventSource::Stop || source == EventSource::TapRegister ||
+         source == EventSource::TapDispenser;
 }
 
-void QtLoop::WatchCommands(int fd) {
-  Drop(command_notifier_);
-  if (::fcntl(fd, F_GETFD) == -1) return;  // no such input (closed at start)
-  commands_ = std::make_unique<LineReader>(fd);
-  command_notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-  command_notifier_->setEnabled(suspended_ == 0);
-  connect(command_notifier_, &QSocketNotifier::activated, this, &QtLoop::OnCommandInput);
-}
-
-void QtLoop::Enable(bool on) {
-  if (port_notifier_) port_notifier_->setEnabled(on);
-  if (command_notifier_) command_notifier_->setEnabled(on);
-}
-
-void QtLoop::Suspend() {
-  if (suspended_++ == 0) Enable(false);
-}
-
-void QtLoop::Resume() {
-  if (suspended_ > 0 && --suspended_ == 0) Enable(true);
-}
-
-void QtLoop::WatchStopSignals(int fd) {
-  Drop(stop_notifier_);
-  if (fd < 0) return;
-  stop_notifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-  connect(stop_notifier_, &QSocketNotifier::activated, this, &QtLoop::OnStopSignal);
-}
-
-void QtLoop::AfterEvent() {
+void QtLoop::Sync() {
   if (session_.quit_requested) {
+    for (const Watch& watch : watches_) Drop(watch.notifier);
+    watches_.clear();
+    deadline_.stop();
+    // A modal dialog open now would hold the program until someone closes
+    // it: it is cancelled.
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
     if (loop_) loop_->quit();
     return;
   }
-  WatchPort();
-}
-
-void QtLoop::OnPortInput() {
-  PollPass(session_);
-  CheckHangup(session_);
-  AfterEvent();
-}
-
-void QtLoop::OnCommandInput() {
-  if (!commands_) return;
-  const bool more = commands_->ReadAvailable([this](std::string_view line) {
-    if (session_.quit_requested) return;
-    ExecuteCommandLine(session_, line);
-    PassAfterEvent(session_);
+  const std::vector<EventWatch>& sources = events_.Sources();
+  // Gone, or another descriptor now (a port reselected): the notifier goes.
+  std::erase_if(watches_, [&sources](const Watch& watch) {
+    const bool kept = std::any_of(sources.begin(), sources.end(), [&watch](const EventWatch& s) {
+      return s.source == watch.source && s.handle == watch.handle;
+    });
+    if (!kept) Drop(watch.notifier);
+    return !kept;
   });
-  // At the end of input the commands stop; the window goes on.
-  if (!more) Drop(command_notifier_);
-  AfterEvent();
+  for (const EventWatch& source : sources) {
+    const auto known = std::find_if(watches_.begin(), watches_.end(),
+                                    [&source](const Watch& w) { return w.source == source.source; });
+    if (known != watches_.end()) continue;
+    auto* notifier = new QSocketNotifier(static_cast<qintptr>(source.handle), QSocketNotifier::Read, this);
+    const EventSource which = source.source;
+    connect(notifier, &QSocketNotifier::activated, this, [this, which] {
+      EventSources ready;
+      ready.Add(which);
+      OnReady(ready);
+    });
+    watches_.push_back({source.source, source.handle, notifier});
+  }
+  for (const Watch& watch : watches_) watch.notifier->setEnabled(Watched(watch.source));
+  const int millis = !suspended_ && !events_.Held().Empty()
+                         ? 0
+                         : events_.DeadlineMillis(std::chrono::steady_clock::now());
+  if (millis < 0) {
+    deadline_.stop();
+  } else {
+    deadline_.start(millis);
+  }
 }
 
-void QtLoop::OnStopSignal() {
-  if (TakeStopSignal()) {
-    window_.Exit();
-    // A modal dialog open now would hold the program until someone closes
-    // it: it is cancelled.
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-      dialog->reject();
-    }
-  }
-  AfterEvent();
+void QtLoop::OnReady(EventSources ready) {
+  events_.Dispatch(ready);
+  Sync();
+}
+
+void QtLoop::Suspend() {
+  if (suspended_++ == 0) Sync();
+}
+
+void QtLoop::Resume() {
+  if (suspended_ > 0 && --suspended_ == 0) Sync();
+}
+
+bool QtLoop::Watching(EventSource source) const {
+  return std::any_of(watches_.begin(), watches_.end(), [source](const Watch& watch) {
+    return watch.source == source && watch.notifier->isEnabled();
+  });
 }
 
 namespace {
@@ -145,36 +140,31 @@ class QtFrontEnd final : public FrontEnd {
     QGuiApplication::setDesktopFileName(QStringLiteral("tapix"));
   }
 
-  int ChoosePort(Session& session) override {
+  PortChoice ChoosePort(Session& session) override {
     PortDialog dialog(session);
     // Ctrl+C or SIGTERM at the port question cancels it, and so ends the run.
     std::unique_ptr<QSocketNotifier> stop;
-    const int stop_fd = InstallStopSignals();
-    if (stop_fd >= 0) {
-      stop = std::make_unique<QSocketNotifier>(stop_fd, QSocketNotifier::Read);
+    const WaitHandle stop_handle = InstallStopSignals();
+    if (stop_handle != kNoWaitHandle) {
+      stop = std::make_unique<QSocketNotifier>(static_cast<qintptr>(stop_handle), QSocketNotifier::Read);
       QObject::connect(stop.get(), &QSocketNotifier::activated, &dialog, [&dialog] {
         if (TakeStopSignal()) dialog.reject();
       });
     }
-    return dialog.exec() == PortDialog::kOk ? PortDialog::kOk : PortDialog::kCancel;
+    return dialog.exec() == PortDialog::kOk ? PortChoice::Chosen : PortChoice::Cancelled;
   }
 
   void Run(Session& session) override {
     MainWindow window(session);
-    QtLoop loop(session, window);
+    // The tap, when there is one, is among the loop's sources: the option
+    // boxes still set the flags its decoders read.
+    QtLoop loop(session, window, &ConsoleInput::Standard());
     session.configure_dialog = [&window, &loop](std::string_view device, DCB& dcb) {
       loop.Suspend();
       const bool confirmed = RunPortConfigDialog(&window, device, dcb);
       loop.Resume();
       return confirmed;
     };
-    loop.WatchPort();
-    // The tap holds both ports; the option boxes still set the flags its
-    // decoders read.
-    std::unique_ptr<QtTap> tap;
-    if (session.tap) tap = std::make_unique<QtTap>(session);
-    loop.WatchCommands(0);
-    loop.WatchStopSignals(InstallStopSignals());
     // The log beside the window: without a terminal it is the only place the
     // operator sees traffic and failures.
     LogWindow log(session.log_history);
@@ -185,7 +175,6 @@ class QtFrontEnd final : public FrontEnd {
     window.raise();
     window.activateWindow();
     loop.Exec();
-    window.QueryTimer().stop();
     log.hide();
     window.hide();
     session.configure_dialog = nullptr;

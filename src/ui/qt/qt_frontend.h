@@ -3,68 +3,69 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QObject>
-#include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 
-#include "platform/console_input.h"
+#include "app/events.h"
 #include "app/front_end.h"
+#include "platform/console_input.h"
 
-class QApplication;
 class QEventLoop;
 
 namespace tapix {
 
 class MainWindow;
-class SerialDevice;
 
-// Runs one session's loop inside Qt's event loop. Nothing polls: the loop
-// sleeps until the port, standard input, a stop signal, the window or the
-// query timer has something.
+// Runs one session's event loop inside Qt's: a socket notifier on each
+// source the loop gathers (stop, console input, query timer, port, the tap's
+// sides) and a single-shot timer for its next deadline, each calling the
+// loop's Dispatch. Nothing polls: the program sleeps until a source, the
+// window or a deadline has something.
 class QtLoop final : public QObject {
   Q_OBJECT
 
  public:
-  QtLoop(Session& session, MainWindow& window);
+  // `input`: the console's command lines, null when none are read.
+  QtLoop(Session& session, MainWindow& window, ConsoleInput* input,
+         int query_period_ms = kQueryTimerMs);
   ~QtLoop() override;
 
   // Until session.quit_requested.
   void Exec();
 
-  // Watches the port of the session now (after a reselection or a hang-up).
-  void WatchPort();
-  // Watches a file descriptor for command lines (standard input).
-  void WatchCommands(int fd);
-  // Watches the stop-signal pipe.
-  void WatchStopSignals(int fd);
-
   // While a modal dialog is open the loop does not poll: bytes wait in the
-  // driver and command lines on their input, as with the port dialog at
-  // start-up. Stop signals still end the program.
+  // driver, command lines on their input and the timer's ticks in the timer,
+  // as with the port dialog at start-up. Stop requests still end the
+  // program, and the tap keeps forwarding: the devices on both sides must
+  // not notice the window.
   void Suspend();
   void Resume();
 
-  // Whether the port is being watched now (for tests).
-  bool WatchingPort() const { return port_notifier_ != nullptr; }
-  bool WatchingCommands() const { return command_notifier_ != nullptr; }
+  // Whether `source` is watched now (for tests).
+  bool Watching(EventSource source) const;
 
  private:
-  void AfterEvent();
-  void OnPortInput();
-  void OnCommandInput();
-  void OnStopSignal();
-  static void Drop(QSocketNotifier*& notifier);
-  void Enable(bool on);
+  struct Watch {
+    EventSource source;
+    WaitHandle handle;
+    QSocketNotifier* notifier;
+  };
+
+  // After every event: the notifiers follow the loop's sources, the
+  // deadline timer its next deadline; at the end the loop quits.
+  void Sync();
+  void OnReady(EventSources ready);
+  bool Watched(EventSource source) const;
+  static void Drop(QSocketNotifier* notifier);
 
   Session& session_;
-  MainWindow& window_;
+  EventLoop events_;
   QEventLoop* loop_ = nullptr;
-  QSocketNotifier* port_notifier_ = nullptr;
-  const SerialDevice* watched_port_ = nullptr;
-  QSocketNotifier* command_notifier_ = nullptr;
-  std::unique_ptr<LineReader> commands_;
-  QSocketNotifier* stop_notifier_ = nullptr;
+  std::vector<Watch> watches_;
+  QTimer deadline_;
   int suspended_ = 0;
 };
 

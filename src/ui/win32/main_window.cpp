@@ -2,7 +2,6 @@
 
 #include "app/control_ids.h"
 #include "app/maker.h"
-#include "app/requests.h"
 #include "app/window_commands.h"
 #include "ui/main_window_table.h"
 
@@ -82,17 +81,9 @@ void MainWindow::Initialise() {
   for (std::size_t i = 0; i < kControlTips.size(); ++i) {
     control_tips_.AddTool(GetDlgItem(dialog, kControlTips[i].id), texts[i].c_str());
   }
-  timer_ = SetTimer(dialog, kQueryTimerId, kQueryTimerMs, nullptr);
-}
-
-void MainWindow::StopTimer() {
-  if (timer_ == 0) return;
-  KillTimer(Dialog(), timer_);
-  timer_ = 0;
 }
 
 void MainWindow::Exit() {
-  StopTimer();
   OnCommand(session_, ctl::Exit);
   PostQuitMessage(1);
 }
@@ -146,12 +137,8 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         default:
           return FALSE;
       }
-    case WM_TIMER:
-      OnTimer(session_);
-      return FALSE;
     case WM_DESTROY:
       // Destroyed by any path: the loop ends too.
-      StopTimer();
       PostQuitMessage(0);
       return TRUE;
     default:

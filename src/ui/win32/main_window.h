@@ -14,8 +14,6 @@
 
 namespace tapix::win32 {
 
-inline constexpr UINT_PTR kQueryTimerId = 1;
-
 class MainWindow final : public DialogPanel {
  public:
   explicit MainWindow(Session& session);
@@ -27,8 +25,8 @@ class MainWindow final : public DialogPanel {
   // `owner` as its owner. Null when the template cannot be made.
   HWND Create(HINSTANCE instance, HWND owner);
 
-  // Ends the loop: the query timer stops and the quit message is posted. The
-  // window stays until the loop has ended.
+  // "Beenden": ends the loop (the quit message is posted too). The window
+  // stays until the loop has ended.
   void Exit();
 
   const TooltipSet& InfoTips() const { return info_tips_; }
@@ -36,17 +34,14 @@ class MainWindow final : public DialogPanel {
   const HyperlinkLabel& MailLink() const { return mail_link_; }
   const HyperlinkLabel& WebLink() const { return web_link_; }
   const std::array<BoldCaption, 4>& BoldCaptions() const { return bold_; }
-  bool QueryTimerRunning() const { return timer_ != 0; }
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
   INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void Initialise();
-  void StopTimer();
   BOOL NeedText(LPARAM lparam);
 
   Session& session_;
-  UINT_PTR timer_ = 0;
   std::array<BoldCaption, 4> bold_;
   HyperlinkLabel mail_link_;
   HyperlinkLabel web_link_;

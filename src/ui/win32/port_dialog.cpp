@@ -68,7 +68,7 @@ INT_PTR CALLBACK PortDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 
 }  // namespace
 
-int RunPortDialog(HINSTANCE instance, HWND owner, Session& session) {
+PortChoice RunPortDialog(HINSTANCE instance, HWND owner, Session& session) {
   PortQuestion question{session, DialogPanel()};
   const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(kPortDialogTemplate), owner,
                                          &PortDialogProc, reinterpret_cast<LPARAM>(&question));
@@ -76,7 +76,7 @@ int RunPortDialog(HINSTANCE instance, HWND owner, Session& session) {
   // The list no longer belongs to the gone dialog.
   session.port_list.Bind(nullptr);
   // A dialog that could not be shown is no choice: the run ends.
-  return result == IDOK ? IDOK : IDCANCEL;
+  return result == IDOK ? PortChoice::Chosen : PortChoice::Cancelled;
 }
 
 bool RunCommConfigDialog(HWND owner, std::string_view device, DCB& dcb) {

@@ -2,6 +2,7 @@
 // configuration dialog behind "Einstellen ...".
 #pragma once
 
+#include "app/front_end.h"
 #include "app/session.h"
 
 #include <windows.h>
@@ -10,9 +11,10 @@ namespace tapix::win32 {
 
 inline constexpr int kPortDialogTemplate = 102;
 
-// Shows the modal port question: 1 after "OK" (settings.port holds the choice,
-// 0 when nothing was chosen), 2 after "Abbrechen", Escape or the close box.
-int RunPortDialog(HINSTANCE instance, HWND owner, Session& session);
+// Shows the modal port question: Chosen after "OK" (settings.port holds the
+// choice, 0 when nothing was chosen); Cancelled after "Abbrechen", Escape,
+// the close box or a stop request, or when it cannot be shown.
+PortChoice RunPortDialog(HINSTANCE instance, HWND owner, Session& session);
 
 // The system's configuration dialog (CommConfigDialogA) for `device` ("COMn"),
 // starting from `dcb`; true with the complete DCB the operator confirmed,

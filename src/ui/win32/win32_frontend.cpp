@@ -5,7 +5,7 @@
 #include "ui/front_ends.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/port_dialog.h"
-#include "app/wait_set.h"
+#include "platform/console_input.h"
 #include "ui/win32/win32_loop.h"
 
 #include <commctrl.h>
@@ -25,14 +25,14 @@ class Win32FrontEnd final : public FrontEnd {
     InitCommonControlsEx(&classes);
   }
 
-  int ChoosePort(Session& session) override {
+  PortChoice ChoosePort(Session& session) override {
     return win32::RunPortDialog(GetModuleHandleA(nullptr), OwnerWindow(), session);
   }
 
   void Run(Session& session) override {
     // Command lines are read from now on, so those that come while the
     // window is being made are there before the first look at the port.
-    ConsoleLines::Get();
+    ConsoleInput::Standard();
     win32::MainWindow window(session);
     HWND dialog = window.Create(GetModuleHandleA(nullptr), OwnerWindow());
     if (!dialog) {

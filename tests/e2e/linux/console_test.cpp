@@ -131,6 +131,23 @@ TEST_F(GarbageInput, ThousandsOfBadLinesAreAllAnswered) {
   EXPECT_EQ(tapix.Wait(), 0);
 }
 
+// 5,300 commands piped in, standard input held open, nobody on the virtual
+// line's other end: once its buffer is full each request waits out its
+// 400 ms write time-out. SIGTERM ends the run after the request being
+// written, not after the rest of the backlog (which took a minute).
+TEST(CommandBacklog, SigtermEndsTheRunWithinOneWriteTimeOut) {
+  TempDir config;
+  TapixProcess tapix({"--no-window", "--pty"}, config.path());
+  std::string backlog;
+  for (int i = 0; i < 5300; ++i) backlog += "A 5\n";
+  tapix.RawInput(backlog);
+  ASSERT_NE(tapix.WaitFor(" timeout (A005)", 0, milliseconds(30000)), std::string::npos) << tapix.Log();
+  const std::size_t before = e2e::Occurrences(tapix.Log(), " timeout (A005)");
+  ::kill(tapix.pid(), SIGTERM);
+  EXPECT_EQ(tapix.Wait(milliseconds(20000)), 0);
+  EXPECT_LE(e2e::Occurrences(tapix.Log(), " timeout (A005)"), before + 2) << "commands ran after the stop";
+}
+
 TEST(LogReaderGone, TheLineIsStillServedAndTheRunEndsAndSaves) {
   TempDir config;
   PtyPair pty;

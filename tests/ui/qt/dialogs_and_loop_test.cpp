@@ -19,6 +19,7 @@
 #include "ui/qt/port_config_dialog.h"
 #include "ui/qt/port_dialog.h"
 #include "ui/qt/qt_frontend.h"
+#include "pipe_device.h"
 #include "window_fixture.h"
 
 namespace tapix {
@@ -183,82 +184,47 @@ TEST(PortConfigDialogTest, ARateOutsideTheTableSurvivesOk) {
   EXPECT_EQ(dialog.Result().BaudRate, 250000u);
 }
 
-// A device fed through a pipe: the read end is what the loop waits on, and
-// the closed write end is a hang-up.
-class PipeDevice final : public SerialDevice {
- public:
-  PipeDevice() {
-    int fds[2];
-    if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
-      read_fd_ = fds[0];
-      write_fd_ = fds[1];
-    }
-  }
-  ~PipeDevice() override {
-    ::close(read_fd_);
-    CloseFeed();
-  }
-  void Feed(const std::string& bytes) {
-    EXPECT_EQ(::write(write_fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  }
-  void CloseFeed() {
-    if (write_fd_ >= 0) ::close(write_fd_);
-    write_fd_ = -1;
-  }
-  std::size_t Read(void* buffer, std::size_t n) override {
-    const ssize_t got = ::read(read_fd_, buffer, n);
-    if (got == 0) hung_up_ = true;
-    return got > 0 ? static_cast<std::size_t>(got) : 0;
-  }
-  std::size_t Write(const void* data, std::size_t n) override {
-    written_.append(static_cast<const char*>(data), n);
-    return n;
-  }
-  void ClearErrors() override {}
-  bool SetState(const DCB&) override { return true; }
-  CommTimeouts GetTimeouts() const override { return {}; }
-  void SetTimeouts(const CommTimeouts&) override {}
-  WaitHandle InputWaitHandle() override { return read_fd_; }
-  bool InputWaiting() const override {
-    pollfd p{read_fd_, POLLIN, 0};
-    return ::poll(&p, 1, 0) > 0;
-  }
-  bool HungUp() const override { return hung_up_; }
-
-  std::string written_;
-
- private:
-  int read_fd_ = -1;
-  int write_fd_ = -1;
-  bool hung_up_ = false;
-};
-
 class LoopTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    auto device = std::make_unique<PipeDevice>();
+    auto device = std::make_unique<testing::PipeDevice>();
     line = device.get();
     session.port = std::move(device);
-    loop = std::make_unique<QtLoop>(session, *window);
-    loop->WatchPort();
+    loop = std::make_unique<QtLoop>(session, *window, nullptr);
   }
   void TearDown() override {
     loop.reset();
     WindowTest::TearDown();
+  }
+  // A loop that reads command lines from a pipe the test writes to.
+  void WithCommands() {
+    ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+    loop.reset();
+    input = std::make_unique<ConsoleInput>(fds[0]);
+    loop = std::make_unique<QtLoop>(session, *window, input.get());
+  }
+  void TypeCommands(const std::string& text) {
+    ASSERT_EQ(::write(fds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
   }
   // Runs the event loop until `done` holds.
   template <typename Done>
   bool Until(Done done) {
     return QTest::qWaitFor(done);
   }
+  ~LoopTest() override {
+    for (int fd : fds)
+      if (fd >= 0) ::close(fd);
+  }
 
-  PipeDevice* line = nullptr;
+  testing::PipeDevice* line = nullptr;
   std::unique_ptr<QtLoop> loop;
+  int fds[2] = {-1, -1};
+  std::unique_ptr<ConsoleInput> input;
 };
 
 TEST_F(LoopTest, PortInputIsDispatchedAndAnswered) {
-  ASSERT_TRUE(loop->WatchingPort());
+  ASSERT_TRUE(loop->Watching(EventSource::Port));
   line->Feed("A005");
   ASSERT_TRUE(Until([&] { return line->written_ == "R"; }));
   EXPECT_NE(console.log_.find("A005\nR\n"), std::string::npos) << console.log_;
@@ -267,7 +233,7 @@ TEST_F(LoopTest, PortInputIsDispatchedAndAnswered) {
 TEST_F(LoopTest, AHangUpClosesThePortAndStopsWatchingIt) {
   line->CloseFeed();
   ASSERT_TRUE(Until([&] { return session.port == nullptr; }));
-  EXPECT_FALSE(loop->WatchingPort());
+  EXPECT_FALSE(loop->Watching(EventSource::Port));
   EXPECT_NE(console.log_.find("Verbindung unterbrochen"), std::string::npos);
 }
 
@@ -279,61 +245,67 @@ TEST_F(LoopTest, AQueuedRequestGoesOutAndAReselectionIsWatched) {
   window->ComboSelect(0);
   qobject_cast<QComboBox*>(window->Control(ctl::PortCombo))->activated(0);
   EXPECT_EQ(session.port, nullptr);
-  EXPECT_FALSE(loop->WatchingPort());
+  EXPECT_FALSE(loop->Watching(EventSource::Port));
+}
+
+// The query timer belongs to the loop: a tick queues "E" when AutoQuery is
+// on and the slot is free, and it goes out at once.
+TEST_F(LoopTest, ATickQueuesTheQueryWhenAutoQueryIsOnAndTheSlotIsFree) {
+  loop = std::make_unique<QtLoop>(session, *window, nullptr, 40);
+  ASSERT_TRUE(loop->Watching(EventSource::Timer));
+  Tick(ctl::AutoQuery);
+  ASSERT_TRUE(Until([&] { return line->written_ == "E"; }));
+  Tick(ctl::AutoQuery);
+  line->written_.clear();
+  QTest::qWait(200);
+  EXPECT_EQ(line->written_, "") << "no query without AutoQuery";
+  Button(ctl::Exit)->click();
+  EXPECT_FALSE(loop->Watching(EventSource::Timer)) << "ended like Beenden";
 }
 
 TEST_F(LoopTest, CommandLinesRunUntilTheirInputEndsAndTheWindowGoesOn) {
-  int fds[2];
-  ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
-  loop->WatchCommands(fds[0]);
-  ASSERT_EQ(::write(fds[1], "B 9\nW 3", 7), 7);
+  WithCommands();
+  ASSERT_TRUE(loop->Watching(EventSource::Console));
+  TypeCommands("B 9\nW 3");
   ASSERT_TRUE(Until([&] { return line->written_ == "B009"; }));
   ::close(fds[1]);
+  fds[1] = -1;
   // The last line without its line end still counts at the end of input.
-  ASSERT_TRUE(Until([&] { return !loop->WatchingCommands(); }));
+  ASSERT_TRUE(Until([&] { return !loop->Watching(EventSource::Console); }));
   EXPECT_EQ(line->written_, "B009W0030");
   EXPECT_FALSE(session.quit_requested);
-  ::close(fds[0]);
 }
 
 TEST_F(LoopTest, QuitFromTheConsoleEndsTheLoop) {
-  int fds[2];
-  ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
-  loop->WatchCommands(fds[0]);
-  ASSERT_EQ(::write(fds[1], "quit\n", 5), 5);
+  WithCommands();
+  TypeCommands("quit\n");
   loop->Exec();  // returns once the line has been read
   EXPECT_TRUE(session.quit_requested);
-  ::close(fds[0]);
-  ::close(fds[1]);
 }
 
 TEST_F(LoopTest, AStopSignalEndsTheLoopLikeBeenden) {
-  loop->WatchStopSignals(InstallStopSignals());
   std::raise(SIGTERM);
   loop->Exec();
   EXPECT_TRUE(session.quit_requested);
-  EXPECT_FALSE(window->QueryTimer().isActive());
+  EXPECT_FALSE(loop->Watching(EventSource::Timer));
 }
 
 TEST_F(LoopTest, NothingIsPolledWhileAModalDialogIsOpen) {
-  int fds[2];
-  ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
-  loop->WatchCommands(fds[0]);
+  WithCommands();
   loop->Suspend();
+  EXPECT_FALSE(loop->Watching(EventSource::Timer));
+  EXPECT_TRUE(loop->Watching(EventSource::Stop)) << "Ctrl+C still ends the program";
   line->Feed("A005");
-  ASSERT_EQ(::write(fds[1], "B 1\n", 4), 4);
+  TypeCommands("B 1\n");
   for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
   EXPECT_EQ(line->written_, "");
   EXPECT_EQ(console.log_, "");
   loop->Resume();
   ASSERT_TRUE(Until([&] { return line->written_.find('R') != std::string::npos; }));
   ASSERT_TRUE(Until([&] { return line->written_.find("B001") != std::string::npos; }));
-  ::close(fds[0]);
-  ::close(fds[1]);
 }
 
 TEST_F(LoopTest, AStopSignalCancelsAnOpenModalDialog) {
-  loop->WatchStopSignals(InstallStopSignals());
   QDialog modal(window.get());
   QTimer::singleShot(0, [] { std::raise(SIGTERM); });
   EXPECT_EQ(modal.exec(), QDialog::Rejected);

@@ -267,11 +267,9 @@ TEST_F(Win32WindowTest, BeendenAndTheCloseCommandEndTheLoopWmCloseAndEscapeDoNot
   SendMessageA(dialog, WM_CLOSE, 0, 0);
   EXPECT_FALSE(session.quit_requested);
   EXPECT_FALSE(DrainMessages());
-  EXPECT_TRUE(window->QueryTimerRunning());
 
   SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(session.quit_requested);
-  EXPECT_FALSE(window->QueryTimerRunning());
   EXPECT_TRUE(DrainMessages()) << "quit message posted";
 
   session.quit_requested = false;
@@ -335,9 +333,23 @@ TEST_F(Win32WindowTest, TheLoopSendsAClickAtOnceAndEndsOnAStopRequest) {
   SetEvent(reinterpret_cast<HANDLE>(stop));
   win32::RunWindowLoop(session, dialog);
   EXPECT_EQ(device->written_, "A005");
-  EXPECT_TRUE(session.quit_requested);
-  EXPECT_FALSE(window->QueryTimerRunning()) << "ended like Beenden";
+  EXPECT_TRUE(session.quit_requested) << "ended like Beenden";
   EXPECT_FALSE(TakeStopSignal()) << "the loop took the stop";
+}
+
+// The query timer is the loop's: a tick queues "E" when AutoQuery is on and
+// the slot is free, and the query goes out at once.
+TEST_F(Win32WindowTest, TheLoopsTimerSendsTheQueryWhenAutoQueryIsTicked) {
+  const WaitHandle stop = InstallStopSignals();
+  ASSERT_NE(stop, kNoWaitHandle);
+  device->on_write_ = [stop](std::string_view bytes) {
+    if (bytes == "E") SetEvent(reinterpret_cast<HANDLE>(stop));
+  };
+  PostMessageA(Item(ctl::AutoQuery), BM_CLICK, 0, 0);
+  win32::RunWindowLoop(session, dialog);  // until the query has gone out
+  EXPECT_EQ(session.options.AutoQuery, 1u);
+  EXPECT_EQ(device->written_, "E");
+  EXPECT_TRUE(session.quit_requested);
 }
 
 TEST_F(Win32WindowTest, ConfigureDoesNothingForTheEmptyEntry) {
@@ -378,8 +390,8 @@ TEST(Win32PortDialogTest, ListsThePresentPortsAndCancelKeepsThePortNumber) {
     run.answer = answer;
     g_question = &run;
     SetTimer(nullptr, 0, 20, &AnswerQuestion);
-    const int result = win32::RunPortDialog(GetModuleHandleA(nullptr), nullptr, session);
-    EXPECT_EQ(result, answer);
+    const PortChoice result = win32::RunPortDialog(GetModuleHandleA(nullptr), nullptr, session);
+    EXPECT_EQ(result, answer == IDOK ? PortChoice::Chosen : PortChoice::Cancelled);
     // Present ports only: the empty entry and one per port of the list.
     const std::set<std::uint32_t> present = PresentPorts();
     std::uint32_t listed = 0;
@@ -400,7 +412,7 @@ TEST(Win32PortDialogTest, AStopRequestCancelsTheQuestion) {
   const WaitHandle stop = InstallStopSignals();
   ASSERT_NE(stop, kNoWaitHandle);
   SetEvent(reinterpret_cast<HANDLE>(stop));
-  EXPECT_EQ(win32::RunPortDialog(GetModuleHandleA(nullptr), nullptr, session), IDCANCEL);
+  EXPECT_EQ(win32::RunPortDialog(GetModuleHandleA(nullptr), nullptr, session), PortChoice::Cancelled);
   EXPECT_EQ(session.settings.port, 0u);
   TakeStopSignal();
 }

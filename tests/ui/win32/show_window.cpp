@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
   session.console = &console;
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   if (argc > 1 && std::strcmp(argv[1], "ports") == 0) {
-    return tapix::win32::RunPortDialog(instance, nullptr, session);
+    const tapix::PortChoice choice = tapix::win32::RunPortDialog(instance, nullptr, session);
+    return choice == tapix::PortChoice::Chosen ? IDOK : IDCANCEL;
   }
   tapix::win32::MainWindow window(session);
   HWND dialog = window.Create(instance, nullptr);

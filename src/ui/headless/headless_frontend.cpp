@@ -1,20 +1,23 @@
-#include "ui/headless/headless_common.h"
-#include "ui/headless/tap_loop.h"
-
+// The console front end: the in-memory panel stands in for the window, the
+// port question is asked on the console, and command lines come from
+// standard input. Its loop is the event loop itself, with or without the tap.
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "app/console_commands.h"
-#include "app/exit_codes.h"
-#include "app/loop.h"
+#include "app/events.h"
 #include "app/memory_panel.h"
 #include "app/window_commands.h"
+#include "platform/console_input.h"
+#include "platform/signals.h"
 #include "ui/front_ends.h"
 
 namespace tapix {
+namespace {
 
-int AskForPort(Session& session, const AnswerReader& read_answer) {
+// The port question on the console: the present ports, then a number read
+// from standard input (the lines after the answer stay for the loop).
+PortChoice AskForPort(Session& session) {
   MemoryPanel dialog;
   session.port_list.Bind(&dialog);
   session.port_list.Fill(1);
@@ -33,9 +36,9 @@ int AskForPort(Session& session, const AnswerReader& read_answer) {
     out.Log("Nummer eingeben (leer = keine Auswahl, Ende der Eingabe = Abbrechen): ");
   }
   std::string answer;
-  int result = 2;
-  if (read_answer(&answer)) {
-    result = 1;
+  PortChoice result = PortChoice::Cancelled;
+  if (ConsoleInput::Standard().ReadAnswer(answer, InstallStopSignals())) {
+    result = PortChoice::Chosen;
     std::uint32_t chosen = preselected;
     std::string digits;
     for (char c : answer)
@@ -58,20 +61,14 @@ int AskForPort(Session& session, const AnswerReader& read_answer) {
   return result;
 }
 
-namespace {
-
 class HeadlessFrontEnd final : public FrontEnd {
  public:
-  int ChoosePort(Session& session) override { return AskForPort(session, ReadAnswerLine); }
+  PortChoice ChoosePort(Session& session) override { return AskForPort(session); }
 
   void Run(Session& session) override {
     MemoryPanel panel;
     InitWindow(session, panel);
-    if (session.tap) {
-      RunTapLoop(session);
-    } else {
-      RunHeadlessLoop(session);
-    }
+    EventLoop(session, &ConsoleInput::Standard(), EventLoop::Front::Console).Run();
     ForgetWindow(session);
   }
 };
@@ -79,30 +76,5 @@ class HeadlessFrontEnd final : public FrontEnd {
 }  // namespace
 
 std::unique_ptr<FrontEnd> MakeHeadlessFrontEnd() { return std::make_unique<HeadlessFrontEnd>(); }
-
-bool EndWithoutPortOrInput(Session& session, bool input_open) {
-  if (input_open || session.port) return false;
-  session.console->Log("Keine Schnittstelle offen und keine Eingabe mehr: Ende.\n");
-  session.exit_code = kExitNoPort;
-  OnCommand(session, 1);
-  return true;
-}
-
-void OnConsoleLine(Session& session, std::string_view line) {
-  ExecuteCommandLine(session, line);
-  PassAfterEvent(session);
-}
-
-void OnQueryTick(Session& session) {
-  OnTimer(session);
-  PassAfterEvent(session);
-}
-
-void OnPortInput(Session& session) {
-  PollPass(session);
-  CheckHangup(session);
-}
-
-void OnStop(Session& session) { OnCommand(session, 1); }
 
 }  // namespace tapix
