@@ -37,18 +37,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int pipe_fds[2];
   if (::pipe2(pipe_fds, O_NONBLOCK | O_CLOEXEC) != 0) return 0;
   std::vector<std::string> lines;
-  const tapix::LineSink sink = [&lines](std::string_view line) { lines.emplace_back(line); };
-  tapix::LineReader reader(pipe_fds[0]);
+  tapix::ConsoleInput input(pipe_fds[0]);
+  // Takes every line gathered so far; false once the input has ended.
+  const auto take = [&] {
+    std::string line;
+    for (;;) {
+      switch (input.Take(line)) {
+        case tapix::ConsoleInput::Next::Line: lines.push_back(line); break;
+        case tapix::ConsoleInput::Next::None: return true;
+        case tapix::ConsoleInput::Next::End: return false;
+      }
+    }
+  };
   std::size_t at = 0;
   for (unsigned piece = 0; at < bytes.size(); ++piece) {
     const std::size_t n = std::min<std::size_t>(bytes.size() - at, 1 + (step * (piece + 1)) % 256);
     if (::write(pipe_fds[1], bytes.data() + at, n) != static_cast<ssize_t>(n)) std::abort();
     at += n;
-    if (!reader.ReadAvailable(sink)) std::abort();  // the input has not ended
+    input.Gather();
+    if (!take()) std::abort();  // the input has not ended
   }
   ::close(pipe_fds[1]);
-  while (reader.ReadAvailable(sink)) {
-  }
+  do {
+    input.Gather();
+  } while (take());
   ::close(pipe_fds[0]);
 
   if (lines != AllAtOnce(bytes)) std::abort();
