@@ -1,4 +1,4 @@
-// Standard input cut into command lines, through the reader of a real pipe,
+// Standard input cut into command lines, through the console input on a real pipe,
 // written in pieces of any size: the lines do not depend on how the bytes
 // were cut (a "\r\n" split between two reads included), hold no line feed,
 // are at most kMaxCommandLine + 1 bytes long, and one that fits is the line
@@ -37,17 +37,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int pipe_fds[2];
   if (::pipe2(pipe_fds, O_NONBLOCK | O_CLOEXEC) != 0) return 0;
   std::vector<std::string> lines;
-  const tapix::LineSink sink = [&lines](std::string_view line) { lines.emplace_back(line); };
-  tapix::LineReader reader(pipe_fds[0]);
+  tapix::ConsoleInput input(pipe_fds[0]);
+  const auto take = [&input, &lines] {
+    std::string line;
+    tapix::ConsoleInput::Next next;
+    while ((next = input.Take(line)) == tapix::ConsoleInput::Next::Line) lines.push_back(line);
+    return next;
+  };
   std::size_t at = 0;
   for (unsigned piece = 0; at < bytes.size(); ++piece) {
     const std::size_t n = std::min<std::size_t>(bytes.size() - at, 1 + (step * (piece + 1)) % 256);
     if (::write(pipe_fds[1], bytes.data() + at, n) != static_cast<ssize_t>(n)) std::abort();
     at += n;
-    if (!reader.ReadAvailable(sink)) std::abort();  // the input has not ended
+    input.Gather();
+    if (take() == tapix::ConsoleInput::Next::End) std::abort();  // the input has not ended
   }
   ::close(pipe_fds[1]);
-  while (reader.ReadAvailable(sink)) {
+  for (int i = 0; input.Open(); ++i) {
+    if (i > 1000) std::abort();  // the end must come
+    input.Gather();
+    take();
   }
   ::close(pipe_fds[0]);
 
