@@ -17,6 +17,7 @@
 #include "platform/console_output.h"
 #include "settings/store_notices.h"
 #include "app/front_end.h"
+#include "app/loop.h"
 
 namespace tapix {
 namespace {
@@ -134,7 +135,21 @@ std::string OptionsHelp() {
   return help + ExitCodesHelp();
 }
 
-std::string PortListing() { return PresentPortLines(kKeyName, kBasePath); }
+std::string PortListing() {
+  LoadPortNumbers(kKeyName, kBasePath);
+  return PortListing(PresentPorts());
+}
+
+std::string PortListing(const std::vector<PresentPort>& ports) {
+  std::string text;
+  for (const PresentPort& port : ports) {
+    text += "COM" + std::to_string(port.number);
+    if (!port.device.empty()) text += "\t" + port.device;
+    if (!port.behind.empty()) text += "\t" + port.behind;
+    text += "\n";
+  }
+  return text.empty() ? "Keine Schnittstelle gefunden.\n" : text;
+}
 
 std::string ExitCodesHelp() {
   std::string help = "Ende mit:\n";
@@ -228,13 +243,15 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain)
       return kExitNoPort;
   }
 
-  OpenAndReport(session.settings, session.port, console);
+  // With the tap, the port of the first argument is its cash register's side.
+  OpenAndReport(session, session.settings, session.port,
+                options.tap_port.empty() ? Direction::FromPeer : Direction::FromRegister);
   RememberAccepted(session);
   std::unique_ptr<Tap> tap;
   if (!options.tap_port.empty()) {
     tap = StartTap(session, options.tap_port, !options.tap_listen);
     if (!tap) {
-      ClosePort(session.port);
+      CloseSessionPort(session);
       return kExitBadStart;
     }
     session.tap = tap.get();
@@ -243,7 +260,7 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain)
   session.tap = nullptr;
   tap.reset();
 
-  ClosePort(session.port);
+  CloseSessionPort(session);
   platform.Save(SettingsToSave(session, platform.VirtualPort(), kept_port));
   ReportStoreNotices(console);
   session.log_history = nullptr;

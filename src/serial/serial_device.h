@@ -1,9 +1,14 @@
 // One open serial device, with the read and write time-outs of the Win32
-// comm API.
+// comm API. The platform's device is serial_device_linux.cpp (raw termios and
+// poll(); serial_device_linux.h adds what only Linux has: the master end of a
+// pseudo-terminal) or serial_device_win32.cpp (the comm API on an overlapped
+// handle).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "platform/wait_handle.h"
 #include "serial/dcb.h"
@@ -26,6 +31,11 @@ class SerialDevice {
   // bytes exceeds ReadIntervalTimeout, or when n * multiplier + constant ms
   // have passed; the count that came is the result (0 on time-out or error).
   virtual std::size_t Read(void* buffer, std::size_t n) = 0;
+
+  // Reads up to n bytes of what is waiting now, whatever the time-outs: never
+  // waits; 0 when nothing is waiting (or the line hung up). The port's
+  // receiver reads this way and cuts a message that stops short itself.
+  virtual std::size_t ReadWaiting(void* buffer, std::size_t n) = 0;
 
   // Writes n bytes; gives up after n * multiplier + constant ms and returns the
   // count written so far.
@@ -58,5 +68,10 @@ class SerialDevice {
   // True once the device has hung up (adapter pulled, peer gone).
   virtual bool HungUp() const { return false; }
 };
+
+// Opens the device `name` (Linux: a device path; Windows: "COMn" or
+// "\\?\COMn") for reading and writing, exclusively, with the settings and
+// time-outs it has (platform file). Null on failure, with the last error set.
+std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& name);
 
 }  // namespace tapix

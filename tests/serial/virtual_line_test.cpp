@@ -35,7 +35,7 @@ class VirtualLineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(line_.Create());
-    port_ = line_.Register(Ports(), 0);
+    port_ = line_.Register(ProcessPortMap(), 0);
     ASSERT_NE(port_, 0u);
     SetDefaults(settings_);
     settings_.port = port_;
@@ -49,6 +49,15 @@ class VirtualLineTest : public ::testing::Test {
     t.ReadIntervalTimeout = 60000;
     t.ReadTotalTimeoutConstant = 60000;
     handle_->SetTimeouts(t);
+  }
+  // Reselects the line's port as the window's port list does.
+  void Reselect(CaptureConsole& console) {
+    Session session;
+    session.console = &console;
+    session.settings = settings_;
+    session.port = std::move(handle_);
+    ReselectPort(session, port_);
+    handle_ = std::move(session.port);
   }
   std::string TapixRead(std::size_t n) {
     std::string buffer(n, '\0');
@@ -115,7 +124,7 @@ TEST_F(VirtualLineTest, PeerKeepsItsOwnLineSettings) {
   ASSERT_EQ(::tcsetattr(peer, TCSANOW, &mine), 0);
   OpenTapixEnd();  // with 9600 baud, even parity
   CaptureConsole console;
-  ReselectPort(settings_, handle_, port_, console);
+  Reselect(console);
   ClosePort(handle_);
   termios after;
   ASSERT_EQ(::tcgetattr(peer, &after), 0);
@@ -132,7 +141,7 @@ TEST_F(VirtualLineTest, ExclusiveWhileOpenAndReopenable) {
   EXPECT_EQ(GetLastErrorCode(), EBUSY);
 
   CaptureConsole console;
-  ReselectPort(settings_, handle_, port_, console);
+  Reselect(console);
   ASSERT_TRUE(handle_);
   EXPECT_EQ(console.log_, "CreateFile (COM" + std::to_string(port_) + ") succeeded\n");
   const int peer = OpenPeer(line_.SlavePath());
@@ -147,11 +156,11 @@ TEST_F(VirtualLineTest, ExclusiveWhileOpenAndReopenable) {
 }
 
 TEST_F(VirtualLineTest, StandsInThePortMapUntilClosed) {
-  EXPECT_EQ(Ports().DevicePath(port_), line_.MapPath());
-  EXPECT_EQ(Ports().Explicit().count(port_), 0u);  // never stored
+  EXPECT_EQ(ProcessPortMap().DevicePath(port_), line_.MapPath());
+  EXPECT_EQ(ProcessPortMap().Explicit().count(port_), 0u);  // never stored
   const std::string path = line_.MapPath();
   line_.Close();
-  EXPECT_NE(Ports().DevicePath(port_), path);
+  EXPECT_NE(ProcessPortMap().DevicePath(port_), path);
   SetLastErrorCode(0);
   EXPECT_FALSE(OpenVirtualLine(path));
   EXPECT_EQ(GetLastErrorCode(), ENOENT);
