@@ -10,6 +10,7 @@
 #include "protocol/messages.h"
 #include "protocol/options.h"
 #include "app/control_ids.h"
+#include "app/statistics.h"
 #include "app/window_commands.h"
 
 namespace tapix {
@@ -117,6 +118,7 @@ std::string CommandHelp() {
   }
   help +=
       "  port <n>          COMn aus der Liste w\xE4hlen (0 = leerer Eintrag)\n"
+      "  stats             Zusammenfassung des Verkehrs bis jetzt\n"
       "  help\n"
       "  quit\n";
   return help;
@@ -175,6 +177,10 @@ void ExecuteCommandLine(Session& session, std::string_view line) {
     return;
   }
 
+  if (lower == "stats") {
+    if (session.statistics) session.console->Log(session.statistics->Summary(false));
+    return;
+  }
   if (lower == "help" || lower == "?") {
     session.console->Log(CommandHelp());
     return;

@@ -33,6 +33,7 @@ bool OnTapInput(Session& session, Tap::Side side) {
   tap.Pump(side, ByteTime::Now());
   tap.Expire(std::chrono::steady_clock::now());
   if (!tap.Device(side).HungUp()) return true;
+  tap.Cut(side);
   Publish(session, HangupEvent(session.tap_ports[side], Tap::DirectionOf(side)));
   return false;
 }

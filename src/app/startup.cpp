@@ -8,6 +8,8 @@
 #include "log/log_chain.h"
 #include "app/maker.h"
 #include "app/session.h"
+#include "app/statistics.h"
+#include "app/trace.h"
 #include "platform/signals.h"
 #include "app/run_platform.h"
 #include "app/tap_start.h"
@@ -57,7 +59,7 @@ void PrintBanner(Console& console, bool with_usage) {
   Logf(console, "%s\n\n", maker::kMail);
 }
 
-int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain);
+int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain, TraceFile* trace);
 
 }  // namespace
 
@@ -68,11 +70,13 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args) {
       {"--list", &options.list_ports},  {"--timestamps", &options.timestamps},
       {"--raw", &options.raw},          {"--tap-listen", &options.tap_listen},
       {"--no-window", &options.no_window}, {"--headless", &options.no_window},
+      {"--explain", &options.explain},  {"--hex", &options.hex},
   };
   const std::pair<const char*, std::string*> values[] = {
       {"--log=", &options.log_path},
       {"--tap=", &options.tap_port},
       {"--tap-listen=", &options.tap_port},
+      {"--trace=", &options.trace_path},
   };
   auto fail = [&options](std::string text) {
     if (options.error.empty()) options.error = std::move(text);
@@ -129,6 +133,12 @@ std::string OptionsHelp() {
           "  --tap=ZWEITER   zwischen Kasse (nCom) und Schankanlage (ZWEITER, Nummer oder\n"
           "                  Ger\xE4tepfad): leitet alles weiter und protokolliert beide Richtungen\n"
           "  --tap-listen=ZWEITER  wie --tap, leitet aber nichts weiter (Y-Kabel)\n"
+          "  --explain       jede Nachricht mit ihrer Bedeutung (Art, Felder mit Namen), jede\n"
+          "                  Antwort mit ihrer Antwortzeit (nach N ms); unerwartete Bytes\n"
+          "                  einer Lesung in einer Zeile; am Ende eine Zusammenfassung\n"
+          "  --hex           jede Nachricht auch als Bytes in Hex (mit Pr\xFC" "fzeichen)\n"
+          "  --trace=DATEI   jedes Ereignis als JSON-Zeile in DATEI (angeh\xE4ngt), mit Zeit,\n"
+          "                  Richtung, Bytes, Art, Pr\xFC" "fzeichen, Feldern, Antwortzeit\n"
           "  --list          vorhandene Schnittstellen mit Nummer und Ger\xE4t\n"
           "  --version       Versionsnummer\n"
           "  --help          diese Hilfe\n";
@@ -166,7 +176,7 @@ std::string ExitCodesHelp() {
             "     Mith\xF6ren nicht ge\xF6" "ffnet)\n";
   }
   help += "  4  die Protokolldatei (--log) nicht bis zum Ende geschrieben (Platte voll);\n"
-          "     statt 0 oder 1\n";
+          "     statt 0 oder 1; ebenso die Trace-Datei (--trace)\n";
   return help;
 }
 
@@ -190,18 +200,36 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
                                ForOutput(" nicht ge\xF6" "ffnet: " + error, mode) + "\n");
     return kExitBadStart;
   }
-  const int code = RunLogged(options, front_end, *chain);
+  std::unique_ptr<TraceFile> trace;
+  if (!options.trace_path.empty()) {
+    trace = TraceFile::Open(options.trace_path, &error);
+    if (!trace) {
+      ConsoleOutput().WriteError("tapix: " + ForOutput("Trace-Datei ", mode) + options.trace_path +
+                                 ForOutput(" nicht ge\xF6" "ffnet: " + error, mode) + "\n");
+      return kExitBadStart;
+    }
+  }
+  const int code = RunLogged(options, front_end, *chain, trace.get());
   // A record that is not whole says so in the exit code, over the end it had.
-  if (!chain->FinishLog() && (code == kExitNormal || code == kExitNoPort)) return kExitLogLost;
+  const bool whole = chain->FinishLog() && !(trace && trace->Lost());
+  if (!whole && (code == kExitNormal || code == kExitNoPort)) return kExitLogLost;
   return code;
 }
 
 namespace {
 
-int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain) {
+int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain, TraceFile* trace) {
   Console& console = chain.Top();
   Session session;
   session.console = &console;
+  session.log_style.explain = options.explain;
+  session.log_style.hex = options.hex;
+  Statistics statistics(session.answer_times);
+  session.statistics = &statistics;
+  // The trace reads the options a written message was made under.
+  if (trace) trace->Follow(session.options);
+  session.observers.push_back(&statistics);
+  if (trace) session.observers.push_back(trace);
   // The window shows the log too: it keeps the lines from the start on.
   session.log_history = &chain.History();
 
@@ -257,10 +285,16 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain)
     session.tap = tap.get();
   }
   front_end.Run(session);
+  // What the tap still holds or reads is published before it goes.
+  if (tap) tap->Finish();
   session.tap = nullptr;
   tap.reset();
 
   CloseSessionPort(session);
+  // The summary closes a run that asked for a diagnosis; a plain run's
+  // output stays as scripts read it.
+  if (options.explain || trace) console.Log(statistics.Summary(true));
+  if (trace && trace->Lost()) console.Log("Trace-Datei unvollst\xE4ndig: Schreibfehler\n");
   platform.Save(SettingsToSave(session, platform.VirtualPort(), kept_port));
   ReportStoreNotices(console);
   session.log_history = nullptr;

@@ -24,6 +24,9 @@ struct StartOptions {
   bool raw = false;                          // --raw
   std::string tap_port;                      // --tap=SECOND, --tap-listen=SECOND
   bool tap_listen = false;                   // --tap-listen: decode only, forward nothing
+  bool explain = false;                      // --explain
+  bool hex = false;                          // --hex
+  std::string trace_path;                    // --trace=FILE
   std::string error;                         // an option we do not know
   std::vector<std::string> further_arguments; // positional ones after the first (ignored)
 };

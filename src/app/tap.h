@@ -3,12 +3,18 @@
 // the other at once and unchanged (unless only listening, on a Y-cable), and
 // each direction is decoded into events of the traffic. The tap never
 // answers and never sends a request of its own.
+//
+// The events go out in the order in which their first bytes came: while a
+// message is still being read on one side, what the other side says after
+// that message began waits, so a request that a pause cuts stands before the
+// answer that followed it, and the log's times never go backwards.
 #pragma once
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/tap_decoder.h"
 #include "app/traffic.h"
@@ -34,6 +40,12 @@ class Tap {
   // Publishes the messages that a pause has cut.
   void Expire(std::chrono::steady_clock::time_point now);
 
+  // Cuts the message being read on `side` (its line went away) and
+  // publishes what waited for it.
+  void Cut(Side side);
+  // Cuts both sides' messages and publishes everything: the run ends.
+  void Finish();
+
   // The next moment Expire has something to do; none while no message is open.
   std::optional<std::chrono::steady_clock::time_point> Deadline() const;
 
@@ -46,11 +58,17 @@ class Tap {
   }
 
  private:
+  // Takes the decoders' new events into `held_`, in the order of their first
+  // bytes, and publishes those that no message still being read began
+  // before.
+  void Release();
+
   std::unique_ptr<SerialDevice> devices_[2];
   TapDecoder decoders_[2];
   bool forward_;
   Publisher publish_;
-  TrafficBatch batch_;
+  TrafficBatch batch_;                // what the decoders reported last
+  std::vector<TrafficEvent> held_;    // waiting for an earlier message, oldest first
 };
 
 }  // namespace tapix

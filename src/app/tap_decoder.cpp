@@ -10,6 +10,10 @@ void TapDecoder::Expire(std::chrono::steady_clock::time_point now, TrafficBatch&
     out.AddCut(direction_, std::move(*cut), {now, std::chrono::system_clock::now()});
 }
 
+void TapDecoder::Cut(const ByteTime& now, TrafficBatch& out) {
+  if (std::optional<Frame> cut = framer_.Cut()) out.AddCut(direction_, std::move(*cut), now);
+}
+
 void TapDecoder::Feed(std::string_view bytes, const ByteTime& when, TrafficBatch& out) {
   for (const char c : bytes) {
     Framer::Findings findings = framer_.Feed(static_cast<unsigned char>(c), when, options_);

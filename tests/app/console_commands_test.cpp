@@ -126,6 +126,7 @@ TEST_F(Commands, QuitAndHelp) {
             "AutoQuery SendRecord\n"
             "  ISB <Kellner> <PLU> <Tisch>\n"
             "  port <n>          COMn aus der Liste w\xE4hlen (0 = leerer Eintrag)\n"
+            "  stats             Zusammenfassung des Verkehrs bis jetzt\n"
             "  help\n  quit\n");
   EXPECT_FALSE(session.quit_requested);
   Run("quit");
