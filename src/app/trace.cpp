@@ -1,9 +1,7 @@
 #include "app/trace.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "app/answer_times.h"
+#include "log/log_file.h"
 #include "log/text_encoding.h"
 #include "protocol/check.h"
 #include "protocol/meaning.h"
@@ -159,13 +157,8 @@ std::string TraceLine(const TrafficEvent& event, const OptionFlags& options) {
 }
 
 std::unique_ptr<TraceFile> TraceFile::Open(const std::string& path, std::string* error) {
-  errno = 0;
-  std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "ab");
-  if (!file) {
-    const int code = path.empty() ? ENOENT : errno;
-    if (error) *error = "Fehler " + std::to_string(code) + " - " + std::strerror(code);
-    return nullptr;
-  }
+  std::FILE* file = OpenAppending(path, error);
+  if (!file) return nullptr;
   return std::unique_ptr<TraceFile>(new TraceFile(file));
 }
 

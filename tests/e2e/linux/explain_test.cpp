@@ -31,6 +31,28 @@ struct PtyDiagnosis {
   PtyPair isb;
 };
 
+// A trace that cannot be opened ends the start; one whose writes fail (a
+// full disk) does not stop the run, but its end says so, with exit code 4.
+TEST(Trace, AFileThatCannotBeWrittenIsNeverASilentSuccess) {
+  TempDir config;
+  PtyPair line;
+  TapixProcess missing({"--no-window", "--trace=/nonexistent/trace.jsonl", line.path()},
+                       config.path());
+  EXPECT_EQ(missing.Wait(), 2);
+  EXPECT_NE(missing.Log().find("Trace-Datei /nonexistent/trace.jsonl nicht ge\xF6" "ffnet: Fehler 2"),
+            std::string::npos)
+      << missing.Log();
+
+  TapixProcess full({"--no-window", "--trace=/dev/full", line.path()}, config.path());
+  ASSERT_NE(full.WaitFor(") succeeded\n"), std::string::npos) << full.Log();
+  line.Send("A005");
+  EXPECT_EQ(line.Receive(1), "R") << "the run goes on";
+  full.Command("quit");
+  EXPECT_EQ(full.Wait(), 4) << full.Log();
+  EXPECT_NE(full.Log().find("Trace-Datei unvollst\xE4ndig: Schreibfehler\n"), std::string::npos)
+      << full.Log();
+}
+
 }  // namespace
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Pty, ExplainCases, PtyDiagnosis);
