@@ -33,12 +33,14 @@ std::string Meaning(const MessageSpec& message, std::string_view text, const Opt
     meaning += separator;
     separator = ", ";
     meaning += field.spec->name;
+    // Appended piece by piece (GCC 12 at -O3 warns wrongly of an overlap in
+    // a chain of operator+ on a temporary).
     if (!field.value) {
-      meaning += " \"" + field.digits + "\"";
+      meaning.append(" \"").append(field.digits).append("\"");
     } else if (field.spec->IsFlag()) {
       meaning += *field.value != 0 ? " ja" : " nein";
     } else {
-      meaning += " " + std::to_string(*field.value);
+      meaning.append(" ").append(std::to_string(*field.value));
     }
   }
   if (!complete) meaning += " (abgebrochen)";
