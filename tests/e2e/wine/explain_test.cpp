@@ -7,18 +7,21 @@
 
 namespace tapix::wine {
 
+// A program under Wine may take seconds to start on a busy machine.
+inline constexpr milliseconds kStart{15000};
+
 struct WineDiagnosis {
   std::unique_ptr<TapixProcess> Start(std::vector<std::string> extra) {
     extra.insert(extra.begin(), "--no-window");
     extra.push_back("13,9600,N,8,1");
     auto tapix = std::make_unique<TapixProcess>(Tapix(), extra, WineEnvironment());
-    EXPECT_NE(tapix->WaitFor(") succeeded\n", 0, e2e::kTapStart), std::string::npos) << tapix->Log();
+    EXPECT_NE(tapix->WaitFor(") succeeded\n", 0, kStart), std::string::npos) << tapix->Log();
     return tapix;
   }
   std::unique_ptr<TapixProcess> StartTap(std::vector<std::string> extra) {
     extra.insert(extra.begin(), {"11,9600,N,8,1", "--tap=12"});
     auto tapix = std::make_unique<TapixProcess>(Tapix(), extra, WineEnvironment());
-    EXPECT_NE(tapix->WaitFor(", Schankanlage an COM12\n", 0, e2e::kTapStart), std::string::npos)
+    EXPECT_NE(tapix->WaitFor(", Schankanlage an COM12\n", 0, kStart), std::string::npos)
         << tapix->Log();
     return tapix;
   }
