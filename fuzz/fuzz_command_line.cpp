@@ -93,9 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (settings.dcb.Parity > 4 || settings.dcb.StopBits > 2) std::abort();
   if (path) {
     const std::string device = argument.substr(0, argument.find(','));
-    if (settings.port == 0 || !tapix::SameDevice(tapix::Ports().DevicePath(settings.port), device))
+    if (settings.port == 0 || !tapix::SameDevice(tapix::ProcessPortMap().DevicePath(settings.port), device))
       std::abort();
-    tapix::Ports().RemoveRunEntry(settings.port);
+    tapix::ProcessPortMap().RemoveRunEntry(settings.port);
   } else if (settings.port > 999) {
     std::abort();
   }

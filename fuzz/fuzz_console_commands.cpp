@@ -10,6 +10,7 @@
 #include "app/window_commands.h"
 #include "fake_console.h"
 #include "fake_device.h"
+#include "numbered_ports.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   tapix::Session session;
@@ -19,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   session.console = &console;
   tapix::MemoryPanel panel;
   session.window = &panel;
-  session.port_list.Bind(&panel);
-  session.port_list.Fill(1, {1, 3, 12});
+  session.port_choices.Bind(&panel);
+  session.port_choices.Fill(1, tapix::testing::NumberedPorts({1, 3, 12}));
   std::string_view text(reinterpret_cast<const char*>(data), size);
   while (!text.empty()) {
     const std::size_t end = text.find('\n');

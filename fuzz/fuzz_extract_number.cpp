@@ -33,7 +33,7 @@ std::int32_t Reference(std::string_view text) {
 // A registry with one key whose every value holds the fuzz bytes.
 class OneValueRegistry final : public tapix::RegistryBackend {
  public:
-  std::string_view bytes;
+  std::string_view bytes_;
   long CreateKey(tapix::RegHandle, std::string_view, std::uint32_t, tapix::RegHandle* key) override {
     *key = 1;
     return tapix::ERROR_SUCCESS;
@@ -45,12 +45,12 @@ class OneValueRegistry final : public tapix::RegistryBackend {
   long QueryValue(tapix::RegHandle, const char*, std::uint32_t* type, std::uint8_t* data,
                   std::uint32_t* size) override {
     if (type != nullptr) *type = tapix::REG_BINARY;
-    if (*size < bytes.size()) {
-      *size = static_cast<std::uint32_t>(bytes.size());
+    if (*size < bytes_.size()) {
+      *size = static_cast<std::uint32_t>(bytes_.size());
       return tapix::ERROR_MORE_DATA;
     }
-    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
-    *size = static_cast<std::uint32_t>(bytes.size());
+    if (!bytes_.empty()) std::memcpy(data, bytes_.data(), bytes_.size());
+    *size = static_cast<std::uint32_t>(bytes_.size());
     return tapix::ERROR_SUCCESS;
   }
   long SetValue(tapix::RegHandle, const char*, std::uint32_t, const std::uint8_t*, std::uint32_t) override {
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (tapix::ExtractNumber(text) != Reference(text)) std::abort();
 
   static OneValueRegistry registry;
-  registry.bytes = text;
+  registry.bytes_ = text;
   tapix::SetRegistry(&registry);
   tapix::RegistryKey key;
   key.CreateMachine("SOFTWARE\\TRESOL\\Ventrix Test", tapix::KEY_READ);

@@ -25,6 +25,7 @@
 #include "fuzz_folder.h"
 #include "memory_registry.h"
 #include "serial/port_map.h"
+#include "serial/present_ports_linux.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The devices present: those with hardware, each once, kinds in order and
   // numbers ascending within a kind.
-  const std::vector<std::string> devices = tapix::EnumerateSerialDevices(class_dir, "/dev");
+  const std::vector<std::string> devices = tapix::ScanSerialDevices(class_dir, "/dev");
   std::set<std::string> listed;
   int last_rank = -1;
   for (const std::string& device : devices) {

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "memory_registry.h"
-#include "serial/present_ports.h"
+#include "serial/serial_comm.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (n >= 1 && n <= 32) expected.insert(static_cast<std::uint32_t>(n));
   }
   tapix::SetRegistry(&registry);
-  const std::set<std::uint32_t> present = tapix::SerialCommPorts();
+  std::set<std::uint32_t> present;
+  for (const auto& [number, device] : tapix::ReadSerialCommList()) present.insert(number);
   tapix::SetRegistry(nullptr);
   if (present != expected || registry.OpenKeys() != 0) std::abort();
   return 0;

@@ -161,7 +161,7 @@ void ExecuteCommandLine(Session& session, std::string_view line) {
     const unsigned long wanted = std::strtoul(words[1].c_str(), nullptr, 10);
     int index = -1;
     for (int i = 0; i <= 32; ++i) {
-      if (i == 0 ? wanted == 0 : session.port_list.PortAt(i) == wanted && wanted != 0) {
+      if (i == 0 ? wanted == 0 : session.port_choices.PortAt(i) == wanted && wanted != 0) {
         index = i;
         break;
       }

@@ -13,7 +13,8 @@
 namespace tapix::ctl {
 
 inline constexpr int Exit = 1;            // "Beenden" (IDOK)
-inline constexpr int Cancel = 2;          // IDCANCEL
+inline constexpr int Ok = 1;              // the port question's "OK" (IDOK as well)
+inline constexpr int Cancel = 2;          // IDCANCEL: the port question's "Abbrechen"
 inline constexpr int Configure = 1000;    // "Einstellen ..."
 inline constexpr int PortCombo = 1101;    // port list, in both dialogs
 

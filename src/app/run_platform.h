@@ -25,9 +25,10 @@ const char* PortFieldHelp();
 // The help line of exit code 0: the ways a run ends normally.
 const char* StopRequestsHelp();
 
-// The present ports for --list, one line each: number, device, and what is
-// behind it where the platform can tell.
-std::string PresentPortLines(std::string_view key_name, std::string_view base_path);
+// Readies the present ports (serial/present_ports.h). Linux: loads the port
+// map's stored entries, drops those whose device cannot come back, and looks
+// which devices are there. Windows: nothing (port n is COMn).
+void LoadPortNumbers(std::string_view key_name, std::string_view base_path);
 
 // The console window found at start-up (a HWND; 0 when there is none, and
 // always on Linux): the owner of the Windows build's dialogs.

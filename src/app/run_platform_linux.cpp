@@ -1,6 +1,5 @@
 // Start-up and shutdown pieces of the Linux build: device paths in the port
 // field, the port map beside the settings, and the virtual line.
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -8,6 +7,7 @@
 #include "app/run_platform.h"
 #include "serial/port.h"
 #include "serial/port_map.h"
+#include "serial/present_ports.h"
 #include "serial/virtual_line.h"
 #include "app/settings_io.h"
 
@@ -31,21 +31,10 @@ RunPlatform::RunPlatform(Console& console, std::string_view key_name, std::strin
 
 RunPlatform::~RunPlatform() = default;
 
-std::string PresentPortLines(std::string_view key_name, std::string_view base_path) {
-  LoadPortMap(Ports(), key_name, base_path);
-  Ports().ForgetVanished();
-  Ports().Refresh();
-  std::string text;
-  for (const auto& [port, path] : Ports().All()) {
-    std::error_code ec;
-    const bool there = std::filesystem::exists(path, ec);
-    const std::string detail = there ? DescribeDevice(path) : "nicht angeschlossen";
-    text += "COM" + std::to_string(port) + "\t" + path;
-    if (!detail.empty()) text += "\t" + detail;
-    text += "\n";
-  }
-  if (text.empty()) text = "Keine Schnittstelle gefunden.\n";
-  return text;
+void LoadPortNumbers(std::string_view key_name, std::string_view base_path) {
+  LoadPortMap(ProcessPortMap(), key_name, base_path);
+  ProcessPortMap().ForgetVanished();
+  RefreshPresentPorts();
 }
 
 std::uintptr_t ConsoleWindow() { return 0; }
@@ -54,9 +43,7 @@ void RunPlatform::MarkConsoleWindow() {}
 
 void RunPlatform::Load(PortSettings& settings) {
   LoadFromRegistry(settings, key_name_, base_path_);
-  LoadPortMap(Ports(), key_name_, base_path_);
-  Ports().ForgetVanished();
-  Ports().Refresh();
+  LoadPortNumbers(key_name_, base_path_);
 }
 
 // The port field may name a device: "/dev/ttyUSB0,9600,N,8,1". The path gets
@@ -66,7 +53,7 @@ bool RunPlatform::ApplyDevicePath(PortSettings& settings, const std::string& arg
   if (argument.empty() || argument[0] != '/') return false;
   const std::size_t comma = argument.find(',');
   const std::string path = argument.substr(0, comma);
-  const std::uint32_t number = Ports().NumberFor(path);
+  const std::uint32_t number = ProcessPortMap().NumberFor(path);
   const std::string rest = comma == std::string::npos ? std::string() : argument.substr(comma);
   // A stand-in digit for the path, so the parse reads the fields after it.
   ParseArgument(settings, "0" + rest, &trace);
@@ -79,7 +66,7 @@ bool RunPlatform::StartVirtualLine(const std::string& link, Session& session,
                                    std::uint32_t kept_port) {
   state_->line = std::make_unique<VirtualLine>();
   VirtualLine& line = *state_->line;
-  if (!line.Create(link) || line.Register(Ports(), kept_port) == 0) {
+  if (!line.Create(link) || line.Register(ProcessPortMap(), kept_port) == 0) {
     // Asked for a virtual line: never fall back to a real device.
     if (!line.BusyLinkTarget().empty()) {
       // The link is another run's way in: taking it would cut that run off.
@@ -108,7 +95,7 @@ std::uint32_t RunPlatform::VirtualPort() const { return state_->line ? state_->l
 void RunPlatform::Save(const PortSettings& settings) {
   state_->line.reset();
   SaveToRegistry(settings, key_name_, base_path_);
-  SavePortMap(Ports(), key_name_, base_path_);
+  SavePortMap(ProcessPortMap(), key_name_, base_path_);
 }
 
 }  // namespace tapix

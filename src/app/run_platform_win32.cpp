@@ -6,7 +6,6 @@
 
 #include "app/session.h"
 #include "app/run_platform.h"
-#include "serial/present_ports.h"
 #include "app/settings_io.h"
 
 #include <windows.h>
@@ -32,18 +31,7 @@ namespace {
 HWND g_console_window = nullptr;
 }  // namespace
 
-std::string PresentPortLines(std::string_view, std::string_view) {
-  // Port n is COMn: the system's list of serial devices names them, and the
-  // device behind each (its driver's name for it).
-  std::string text;
-  for (const auto& [port, device] : SerialCommDevices()) {
-    text += "COM" + std::to_string(port);
-    if (!device.empty()) text += "\t" + device;
-    text += "\n";
-  }
-  if (text.empty()) text = "Keine Schnittstelle gefunden.\n";
-  return text;
-}
+void LoadPortNumbers(std::string_view, std::string_view) {}
 
 std::uintptr_t ConsoleWindow() { return reinterpret_cast<std::uintptr_t>(g_console_window); }
 

@@ -10,7 +10,7 @@
 #include "log/console.h"
 #include "protocol/options.h"
 #include "app/panel.h"
-#include "app/port_list.h"
+#include "app/port_choices.h"
 #include "serial/port_settings.h"
 #include "serial/serial_device.h"
 
@@ -37,7 +37,7 @@ struct Session {
   // or those loaded at start: what the end of the run saves, so that a
   // setting no device took is not kept.
   PortSettings accepted{};
-  PortList port_list;  // the combo box of the window shown now
+  PortChoices port_choices;  // the combo box of the window shown now
   // The line tap when this run sits between two devices (the port above
   // then stays closed), with the port numbers of its register and dispenser
   // sides.

@@ -134,7 +134,21 @@ std::string OptionsHelp() {
   return help + ExitCodesHelp();
 }
 
-std::string PortListing() { return PresentPortLines(kKeyName, kBasePath); }
+std::string PortListing() {
+  LoadPortNumbers(kKeyName, kBasePath);
+  return PortListing(PresentPorts());
+}
+
+std::string PortListing(const std::vector<PresentPort>& ports) {
+  std::string text;
+  for (const PresentPort& port : ports) {
+    text += "COM" + std::to_string(port.number);
+    if (!port.device.empty()) text += "\t" + port.device;
+    if (!port.behind.empty()) text += "\t" + port.behind;
+    text += "\n";
+  }
+  return text.empty() ? "Keine Schnittstelle gefunden.\n" : text;
+}
 
 std::string ExitCodesHelp() {
   std::string help = "Ende mit:\n";

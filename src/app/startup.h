@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "serial/present_ports.h"
+
 namespace tapix {
 
 class FrontEnd;
@@ -33,8 +35,10 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args);
 // The program's own help for its options (the usage lines stay as they are).
 std::string OptionsHelp();
 
-// The present ports, one line each: number, device, what is behind it.
+// --list: the present ports, one line each: "COMn", then the device and what
+// is behind it, each after a tab; a line that says so when there are none.
 std::string PortListing();
+std::string PortListing(const std::vector<PresentPort>& ports);
 
 // The exit codes, as the help lists them.
 std::string ExitCodesHelp();

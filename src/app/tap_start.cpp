@@ -7,7 +7,7 @@
 namespace tapix {
 
 std::uint32_t TapPortNumber(const std::string& second) {
-  if (!second.empty() && second[0] == '/') return Ports().NumberFor(second);
+  if (!second.empty() && second[0] == '/') return ProcessPortMap().NumberFor(second);
   std::string digits = second;
   if (digits.rfind("COM", 0) == 0 || digits.rfind("com", 0) == 0) digits.erase(0, 3);
   if (digits.empty() || digits.size() > 3) return 0;

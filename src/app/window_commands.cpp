@@ -16,13 +16,13 @@ void InitWindow(Session& session, Panel& window) {
   for (const OptionSpec& option : kOptionList) {
     if (option.start) window.SetChecked(option.box, true);
   }
-  session.port_list.Bind(&window);
-  session.port_list.Fill(session.settings.port);
+  session.port_choices.Bind(&window);
+  session.port_choices.Fill(session.settings.port);
 }
 
 void ForgetWindow(Session& session) {
   session.window = nullptr;
-  session.port_list.Bind(nullptr);
+  session.port_choices.Bind(nullptr);
 }
 
 void OnCommand(Session& session, int id) {
@@ -48,12 +48,12 @@ void OnCommand(Session& session, int id) {
         session.console->Log("Beim Mith\xF6ren bleiben die Schnittstellen fest.\n");
         return;
       }
-      ReselectPort(session.settings, session.port, session.port_list.SelectedPort(),
+      ReselectPort(session.settings, session.port, session.port_choices.SelectedPort(),
                    *session.console);
       RememberAccepted(session);
       return;
     case ctl::Configure:
-      ConfigurePort(session, session.port_list.SelectedPort());
+      ConfigurePort(session, session.port_choices.SelectedPort());
       return;
     default:
       return;
@@ -63,7 +63,7 @@ void OnCommand(Session& session, int id) {
 void RememberAccepted(Session& session) {
   if (!session.port) return;
   session.accepted = session.settings;
-  Ports().Confirm(session.settings.port);
+  ProcessPortMap().Confirm(session.settings.port);
 }
 
 void OnTimer(Session& session) { QueryTick(session.pending, session.options); }

@@ -47,6 +47,19 @@ std::string RefusedFieldLine(LineField field, const DCB& dcb) {
   return line;
 }
 
+std::unique_ptr<SerialDevice> OpenPort(std::uint32_t port, const DCB& dcb) {
+  SetRefusedField(LineField::None);
+  std::unique_ptr<SerialDevice> device = OpenPortDevice(port);
+  if (!device) return nullptr;
+  if (!device->SetState(dcb)) {
+    const int code = GetLastErrorCode();
+    device.reset();
+    SetLastErrorCode(code);  // the close must not hide why the open failed
+    return nullptr;
+  }
+  return device;
+}
+
 std::unique_ptr<SerialDevice> Open(const PortSettings& settings) {
   return OpenPort(settings.port, settings.dcb);
 }

@@ -24,6 +24,10 @@ std::string RefusedFieldLine(LineField field, const DCB& dcb);
 // Opens the device of port n exclusively and applies the DCB; null on failure,
 // with the last error of the call that failed.
 std::unique_ptr<SerialDevice> OpenPort(std::uint32_t port, const DCB& dcb);
+// The device of port n opened as it is (platform file). Linux: the device
+// the port map gives the number, or the virtual line's master end; Windows:
+// COMn. Null with the last error set.
+std::unique_ptr<SerialDevice> OpenPortDevice(std::uint32_t port);
 std::unique_ptr<SerialDevice> Open(const PortSettings& settings);
 void ClosePort(std::unique_ptr<SerialDevice>& handle);
 

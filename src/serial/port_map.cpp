@@ -1,6 +1,5 @@
 #include "serial/port_map.h"
 
-
 namespace tapix {
 
 void PortMap::SetExplicit(std::uint32_t port, const std::string& path) {
@@ -55,8 +54,6 @@ std::uint32_t PortMap::FirstFree(std::uint32_t avoid) const {
 
 void PortMap::SetPresent(std::vector<std::string> devices) { present_ = std::move(devices); }
 
-void PortMap::Refresh() { SetPresent(EnumerateSerialDevices()); }
-
 std::map<std::uint32_t, std::string> PortMap::All() const {
   std::map<std::uint32_t, std::string> all = explicit_;
   for (const auto& [port, path] : run_) all[port] = path;
@@ -98,12 +95,8 @@ std::uint32_t PortMap::NumberFor(const std::string& path) {
   return n;
 }
 
-PortMap& Ports() {
-  static PortMap* map = [] {
-    auto* m = new PortMap;
-    m->Refresh();
-    return m;
-  }();
+PortMap& ProcessPortMap() {
+  static PortMap* map = new PortMap;  // never destroyed: used until the process ends
   return *map;
 }
 

@@ -39,10 +39,9 @@ class PortMap {
   // `avoid`; 0 only when none is free.
   std::uint32_t FirstFree(std::uint32_t avoid = 0) const;
 
-  // Replaces the list of present devices (what enumeration found), in order.
+  // Replaces the list of present devices (what a scan found), in the order
+  // in which they get numbers.
   void SetPresent(std::vector<std::string> devices);
-  // Replaces it with what EnumerateSerialDevices finds now.
-  void Refresh();
 
   // The device path for port n, "" when n has none.
   std::string DevicePath(std::uint32_t port) const;
@@ -68,23 +67,9 @@ class PortMap {
   bool dirty_ = false;
 };
 
-// The one port map of the process; the present devices are enumerated when it
-// is first used.
-PortMap& Ports();
-
-// Finds the serial devices present on this machine (platform file), in the
-// order in which they get numbers.
-//
-// Linux: the entries of /sys/class/tty that have hardware behind them (a
-// `device` link; rfcomm* also without one). ttyS* count only with a driver
-// bound and a known UART type (the 8250 driver registers placeholders of type
-// 0 for ports that are not there). Order: ttyS, ttyAMA, ttyUSB, ttyACM,
-// rfcomm, then any other name by its prefix; within a prefix by number
-// (ttyUSB2 before ttyUSB10). The paths are /dev/<name>.
-std::vector<std::string> EnumerateSerialDevices();
-// The same over another sysfs class folder and device folder (for tests).
-std::vector<std::string> EnumerateSerialDevices(const std::string& class_dir,
-                                                const std::string& dev_dir);
+// The one port map of the process. Empty until start-up loads the stored
+// entries and RefreshPresentPorts (present_ports.h) adds the devices found.
+PortMap& ProcessPortMap();
 
 // True when two paths name one device (platform file). Linux: the same text,
 // or the same file once links are resolved (/dev/serial/by-id/... and
@@ -96,12 +81,5 @@ bool SameDevice(const std::string& a, const std::string& b);
 // /dev (the link of a virtual line) that no longer exists; a device node or
 // udev link under /dev that is missing now is an adapter unplugged.
 bool DeviceGoneForGood(const std::string& path);
-
-// What is behind a device, for the port list: for a USB adapter its maker,
-// product and serial number as the device reports them ("FTDI FT232R USB UART,
-// Seriennummer A50285BI"); "" when nothing is known (platform file). Linux:
-// from sysfs; `sys_class_tty` is /sys/class/tty except in tests.
-std::string DescribeDevice(const std::string& path,
-                           const std::string& sys_class_tty = "/sys/class/tty");
 
 }  // namespace tapix

@@ -1,27 +1,39 @@
-// The serial ports present on this machine, by port number.
+// The serial ports present on this machine: the one answer to "which ports
+// exist", for the window's port list, the port question and --list.
+//
+// Linux (present_ports_linux.cpp): the numbers of the port map, whose
+// devices not named in the settings are those a scan of sysfs found at the
+// last RefreshPresentPorts. Windows (present_ports_win32.cpp): the
+// registry's list of serial devices (serial_comm.h), port n being COMn.
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <set>
 #include <string>
+#include <vector>
 
 namespace tapix {
 
-// The port numbers present on this machine (platform file). Linux: the
-// numbers of the port map. Windows: SerialCommPorts().
-std::set<std::uint32_t> PresentPorts();
+struct PresentPort {
+  std::uint32_t number = 0;  // the n of COMn
+  // The device: Linux, its path (a virtual line: where its peer connects);
+  // Windows, the name the system gives it (\Device\Serial0).
+  std::string device;
+  // What is behind it, where the platform can tell: a USB adapter's maker,
+  // product and serial number; "nicht angeschlossen" for a numbered device
+  // that is not there now; "virtuelle Leitung". Empty when nothing is known.
+  std::string behind;
+};
 
-// The ports the registry's list of serial devices names: the values of
-// HKEY_LOCAL_MACHINE "Hardware\DeviceMap\SerialComm" read in order (at
-// most 33, names and data of up to 260 bytes; the first failed read ends the
-// list), each value's data "COMn" with n from 1 to 32. None when the key
-// cannot be opened.
-std::set<std::uint32_t> SerialCommPorts();
+// The ports present, ascending by number (platform file).
+std::vector<PresentPort> PresentPorts();
 
-// The same list with what the system names the device behind each port: the
-// value's name (\Device\Serial0, \Device\VCP0), control bytes shown as
-// '?'. A port named twice keeps its first device.
-std::map<std::uint32_t, std::string> SerialCommDevices();
+// Looks again which devices are there (platform file). Linux: scans sysfs
+// and numbers the devices that the port map has no entry for; Windows:
+// nothing (PresentPorts reads the registry's list each time).
+void RefreshPresentPorts();
+
+// What the operator sees beside a port's number: the device, and what is
+// behind it in parentheses.
+std::string PortDetail(const PresentPort& port);
 
 }  // namespace tapix

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "serial/present_ports.h"
+#include "serial/serial_comm.h"
 #include "settings/registry_backend.h"
 
 namespace tapix {
@@ -33,7 +33,7 @@ std::int64_t NumberAfterCom(std::string_view data) {
 
 }  // namespace
 
-std::map<std::uint32_t, std::string> SerialCommDevices() {
+std::map<std::uint32_t, std::string> ReadSerialCommList() {
   constexpr std::uint32_t kBuffer = 260;
   constexpr std::uint32_t kMaxValues = 33;
   std::map<std::uint32_t, std::string> present;
@@ -67,12 +67,6 @@ std::map<std::uint32_t, std::string> SerialCommDevices() {
   }
   Registry().CloseKey(key);
   return present;
-}
-
-std::set<std::uint32_t> SerialCommPorts() {
-  std::set<std::uint32_t> ports;
-  for (const auto& [port, device] : SerialCommDevices()) ports.insert(port);
-  return ports;
 }
 
 }  // namespace tapix

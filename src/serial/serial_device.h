@@ -1,9 +1,14 @@
 // One open serial device, with the read and write time-outs of the Win32
-// comm API.
+// comm API. The platform's device is serial_device_linux.cpp (raw termios and
+// poll(); serial_device_linux.h adds what only Linux has: the master end of a
+// pseudo-terminal) or serial_device_win32.cpp (the comm API on an overlapped
+// handle).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "platform/wait_handle.h"
 #include "serial/dcb.h"
@@ -58,5 +63,10 @@ class SerialDevice {
   // True once the device has hung up (adapter pulled, peer gone).
   virtual bool HungUp() const { return false; }
 };
+
+// Opens the device `name` (Linux: a device path; Windows: "COMn" or
+// "\\?\COMn") for reading and writing, exclusively, with the settings and
+// time-outs it has (platform file). Null on failure, with the last error set.
+std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& name);
 
 }  // namespace tapix

@@ -12,7 +12,7 @@
 #include <mutex>
 
 #include "serial/port.h"
-#include "serial/posix_device.h"
+#include "serial/serial_device_linux.h"
 
 namespace tapix {
 

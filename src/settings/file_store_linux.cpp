@@ -88,11 +88,6 @@ std::string DefaultStorePath() {
   return base + "/tapix/settings.reg";
 }
 
-RegistryBackend& PlatformRegistry() {
-  static FileStore store(DefaultStorePath());
-  return store;
-}
-
 // --- sessions: the file is read when the first key opens ---------------------
 
 void FileStore::Load() {

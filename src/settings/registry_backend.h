@@ -2,8 +2,9 @@
 // typed values, and Win32 error codes as results.
 //
 // The interface is the subset of the Win32 registry calls the program uses.
-// Each platform has one implementation: the real registry on Windows, the
-// file store (file_store.h) on Linux.
+// Each platform has one implementation: the real registry on Windows
+// (registry_backend_win32.cpp), the file store (file_store.h) on Linux
+// (registry_backend_linux.cpp).
 #pragma once
 
 #include <cstddef>

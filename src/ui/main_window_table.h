@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/control_ids.h"
+
 namespace tapix {
 
 enum class ControlKind {
@@ -45,6 +47,10 @@ inline constexpr const char* kMainWindowTitle = "Tapix Ventrix Test";
 inline constexpr std::uint32_t kMainWindowStyle = 0x90CA0AC0;
 inline constexpr int kMainWindowTemplate = 101;
 
+// The bitmaps of the two pictures (resources: tapix.rc and the XPM files).
+inline constexpr int kProgramBitmap = 102;  // the program's picture, 34 x 34
+inline constexpr int kMakerBitmap = 104;    // the maker's, 60 x 25
+
 // The window class of a control kind in a dialog template.
 const char* ControlClass(ControlKind kind);
 
@@ -70,9 +76,11 @@ extern const std::array<ToolText, 49> kControlTips;
 const char* InfoTipText(int id);
 
 // The controls that get their tip from the info set, in the order added.
-inline constexpr std::array<int, 3> kInfoTipIds = {1052, 1051, 1050};
+inline constexpr std::array<int, 3> kInfoTipIds = {ctl::ProgramPicture, ctl::MakerPicture,
+                                                  ctl::TitleCaption};
 
 // The captions drawn in bold, in the order they are made.
-inline constexpr std::array<int, 4> kBoldCaptionIds = {1050, 1047, 1045, 1046};
+inline constexpr std::array<int, 4> kBoldCaptionIds = {ctl::TitleCaption, ctl::GeneralCaption,
+                                                      ctl::HostCaption, ctl::IsbCaption};
 
 }  // namespace tapix

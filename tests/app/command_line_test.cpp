@@ -1,4 +1,4 @@
-// The options that exist only where the platform has them.
+// The options that exist only where the platform has them, and the port list.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,6 +17,21 @@ TEST(PlatformOptions, AVirtualLineIsOfferedOnlyWhereItExists) {
     EXPECT_EQ(o.virtual_line, VirtualLineSupported()) << arg;
     EXPECT_EQ(o.error.empty(), VirtualLineSupported()) << arg;
   }
+}
+
+// --list: one line per port, the device and what is behind it after tabs, as
+// scripts read it; Linux names the path, Windows the system's device name.
+TEST(PortListing, OneLinePerPortWithTheDeviceAndWhatIsBehindIt) {
+  const std::vector<PresentPort> ports = {
+      {3, "/dev/ttyUSB0", "FTDI FT232R USB UART, Seriennummer A5"},
+      {5, "\\Device\\Serial0", ""},
+      {7, "/dev/ttyUSB1", "nicht angeschlossen"},
+  };
+  EXPECT_EQ(PortListing(ports),
+            "COM3\t/dev/ttyUSB0\tFTDI FT232R USB UART, Seriennummer A5\n"
+            "COM5\t\\Device\\Serial0\n"
+            "COM7\t/dev/ttyUSB1\tnicht angeschlossen\n");
+  EXPECT_EQ(PortListing(std::vector<PresentPort>{}), "Keine Schnittstelle gefunden.\n");
 }
 
 }  // namespace

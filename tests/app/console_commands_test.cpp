@@ -7,6 +7,7 @@
 #include "app/control_ids.h"
 #include "app/window_commands.h"
 #include "session_fixture.h"
+#include "numbered_ports.h"
 
 namespace tapix {
 namespace {
@@ -14,8 +15,8 @@ namespace {
 struct Commands : ::testing::Test, testing::SessionFixture {
   Commands() {
     UseWindow();
-    session.port_list.Bind(&panel);
-    session.port_list.Fill(1, {1, 3, 12});
+    session.port_choices.Bind(&panel);
+    session.port_choices.Fill(1, testing::NumberedPorts({1, 3, 12}));
     panel.SetChecked(ctl::AutoAnswer, true);
     panel.SetChecked(ctl::AnswerOk, true);
   }

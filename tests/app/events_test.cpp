@@ -50,8 +50,7 @@ struct Typed {
   ConsoleInput input;
 };
 
-class EventLoopTest : public ::testing::Test {
- protected:
+struct EventLoopTest : ::testing::Test {
   EventLoopTest() {
     InstallStopSignals();
     TakeStopSignal();

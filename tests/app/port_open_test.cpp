@@ -31,14 +31,14 @@ class PortTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(pty_.Ok());
-    Ports().SetExplicit(kPort, pty_.SlavePath());
+    ProcessPortMap().SetExplicit(kPort, pty_.SlavePath());
     SetDefaults(settings_);
     settings_.port = kPort;
   }
   void TearDown() override {
     ClosePort(handle_);
-    Ports().RemoveExplicit(kPort);
-    Ports().RemoveExplicit(kOtherPort);
+    ProcessPortMap().RemoveExplicit(kPort);
+    ProcessPortMap().RemoveExplicit(kOtherPort);
   }
 
   PtyPair pty_;
@@ -69,7 +69,7 @@ TEST_F(PortTest, SecondOpenOfAHeldPortFailsBusy) {
   EXPECT_FALSE(second);
   EXPECT_EQ(console.log_, FailureLine(kPort, EBUSY));
   // The same device under another number is the same device.
-  Ports().SetExplicit(kOtherPort, pty_.SlavePath());
+  ProcessPortMap().SetExplicit(kOtherPort, pty_.SlavePath());
   EXPECT_FALSE(OpenPort(kOtherPort, settings_.dcb));
   EXPECT_EQ(GetLastErrorCode(), EBUSY);
 }

@@ -20,8 +20,7 @@ namespace tapix::e2e {
 inline const std::string kUng = "ung\xFCltig";
 
 template <class Target>
-class LineFixture : public ::testing::Test {
- protected:
+struct LineFixture : ::testing::Test {
   // A program under Wine may take seconds to start on a busy machine.
   LineFixture() { ready = tapix.WaitFor(") succeeded\n", 0, milliseconds(15000)); }
   ~LineFixture() override {

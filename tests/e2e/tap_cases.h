@@ -21,8 +21,7 @@ namespace tapix::e2e {
 inline constexpr milliseconds kTapStart{15000};
 
 template <class Target>
-class TapFixture : public ::testing::Test {
- protected:
+struct TapFixture : ::testing::Test {
   // `bytes` written on one side come out on the other, unchanged.
   template <class From, class To>
   static void Passes(const From& from, const To& to, const std::string& bytes) {

@@ -1,4 +1,5 @@
 #include "serial/port_map.h"
+#include "serial/present_ports_linux.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -163,7 +164,7 @@ class Enumeration : public ::testing::Test {
     if (device) fs::create_directories(driver ? entry / "device" / "driver" : entry / "device");
     if (type != nullptr) std::ofstream(entry / "type") << type << "\n";
   }
-  std::vector<std::string> Found() { return EnumerateSerialDevices(root_.string(), "/dev"); }
+  std::vector<std::string> Found() { return ScanSerialDevices(root_.string(), "/dev"); }
 
   fs::path root_;
 };
@@ -197,7 +198,7 @@ TEST_F(Enumeration, OnlyRealUartsAndHardware) {
 }
 
 TEST_F(Enumeration, MissingFolderFindsNothing) {
-  EXPECT_TRUE(EnumerateSerialDevices((root_ / "none").string(), "/dev").empty());
+  EXPECT_TRUE(ScanSerialDevices((root_ / "none").string(), "/dev").empty());
 }
 
 TEST_F(Enumeration, UsbAdaptersAreDescribedFromTheirUsbDevice) {

@@ -4,6 +4,7 @@
 
 #include "fake_device.h"
 #include "serial/port.h"
+#include "serial/present_ports.h"
 
 namespace tapix {
 namespace {
@@ -33,6 +34,13 @@ TEST(PortTimeouts, SetsIntervalAndMultipliersKeepsConstants) {
   EXPECT_EQ(device.timeouts_.WriteTotalTimeoutMultiplier, 100u);
   EXPECT_EQ(device.timeouts_.WriteTotalTimeoutConstant, 9u);
   SetPortTimeouts(nullptr);  // nothing to do, no crash
+}
+
+// The windows' lists show the device, and what is behind it beside.
+TEST(PresentPorts, TheDetailNamesTheDeviceAndWhatIsBehindIt) {
+  EXPECT_EQ(PortDetail({3, "/dev/ttyUSB0", "FTDI FT232R USB UART, Seriennummer A5"}),
+            "/dev/ttyUSB0 (FTDI FT232R USB UART, Seriennummer A5)");
+  EXPECT_EQ(PortDetail({5, "\\Device\\Serial0", ""}), "\\Device\\Serial0");
 }
 
 }  // namespace

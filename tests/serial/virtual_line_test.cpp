@@ -35,7 +35,7 @@ class VirtualLineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(line_.Create());
-    port_ = line_.Register(Ports(), 0);
+    port_ = line_.Register(ProcessPortMap(), 0);
     ASSERT_NE(port_, 0u);
     SetDefaults(settings_);
     settings_.port = port_;
@@ -147,11 +147,11 @@ TEST_F(VirtualLineTest, ExclusiveWhileOpenAndReopenable) {
 }
 
 TEST_F(VirtualLineTest, StandsInThePortMapUntilClosed) {
-  EXPECT_EQ(Ports().DevicePath(port_), line_.MapPath());
-  EXPECT_EQ(Ports().Explicit().count(port_), 0u);  // never stored
+  EXPECT_EQ(ProcessPortMap().DevicePath(port_), line_.MapPath());
+  EXPECT_EQ(ProcessPortMap().Explicit().count(port_), 0u);  // never stored
   const std::string path = line_.MapPath();
   line_.Close();
-  EXPECT_NE(Ports().DevicePath(port_), path);
+  EXPECT_NE(ProcessPortMap().DevicePath(port_), path);
   SetLastErrorCode(0);
   EXPECT_FALSE(OpenVirtualLine(path));
   EXPECT_EQ(GetLastErrorCode(), ENOENT);

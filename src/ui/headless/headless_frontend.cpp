@@ -19,8 +19,8 @@ namespace {
 // from standard input (the lines after the answer stay for the loop).
 PortChoice AskForPort(Session& session) {
   MemoryPanel dialog;
-  session.port_list.Bind(&dialog);
-  session.port_list.Fill(1);
+  session.port_choices.Bind(&dialog);
+  session.port_choices.Fill(1);
   Console& out = *session.console;
   out.Log("COM-Port Ausw\xE4hlen:\n");
   const auto& entries = dialog.ComboEntries();
@@ -29,7 +29,7 @@ PortChoice AskForPort(Session& session) {
          entries[i].detail.c_str(), entries[i].detail.empty() ? "" : ")");
   }
   if (entries.size() <= 1) out.Log("  (keine Schnittstelle gefunden)\n");
-  const std::uint32_t preselected = session.port_list.SelectedPort();
+  const std::uint32_t preselected = session.port_choices.SelectedPort();
   if (preselected) {
     Logf(out, "Nummer eingeben (leer = COM%u, Ende der Eingabe = Abbrechen): ", preselected);
   } else {
@@ -47,8 +47,8 @@ PortChoice AskForPort(Session& session) {
     if (!digits.empty()) {
       chosen = 0;
       for (int i = 1; i <= 32; ++i) {
-        if (std::to_string(session.port_list.PortAt(i)) == digits && session.port_list.PortAt(i)) {
-          chosen = session.port_list.PortAt(i);
+        if (std::to_string(session.port_choices.PortAt(i)) == digits && session.port_choices.PortAt(i)) {
+          chosen = session.port_choices.PortAt(i);
         }
       }
       if (!chosen) Logf(out, "COM%s ist nicht in der Liste.\n", digits.c_str());
@@ -57,7 +57,7 @@ PortChoice AskForPort(Session& session) {
   } else {
     out.Log("\n");
   }
-  session.port_list.Bind(nullptr);
+  session.port_choices.Bind(nullptr);
   return result;
 }
 

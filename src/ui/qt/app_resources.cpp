@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "ui/main_window_table.h"
+
 namespace tapix {
 namespace {
 
@@ -24,9 +26,9 @@ QIcon ProgramIcon() { return QIcon(QStringLiteral(":/tapix/tapix_icon.xpm")); }
 
 QPixmap Bitmap(int number) {
   switch (number) {
-    case 102:
+    case kProgramBitmap:
       return QPixmap(QStringLiteral(":/tapix/bitmap_102.xpm"));
-    case 104:
+    case kMakerBitmap:
       return QPixmap(QStringLiteral(":/tapix/bitmap_104.xpm"));
     default:
       return QPixmap();

@@ -33,7 +33,7 @@ PortDialog::PortDialog(Session& session, QWidget* parent)
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setGeometry(units_.ToPixels(20, 35, 50, 14));
   ok_->setDefault(true);
-  SetControlId(ok_, ctl::Exit);
+  SetControlId(ok_, ctl::Ok);
   connect(ok_, &QPushButton::clicked, this, &PortDialog::accept);
 
   cancel_ = new QPushButton(QStringLiteral("Abbrechen"), this);
@@ -55,22 +55,22 @@ PortDialog::PortDialog(Session& session, QWidget* parent)
   label->setGeometry(units_.ToPixels(10, 10, 70, 8));
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-  session_.port_list.Bind(this);
-  session_.port_list.Fill(1);
+  session_.port_choices.Bind(this);
+  session_.port_choices.Fill(1);
 }
 
 PortDialog::~PortDialog() {
   // The list must not point at a dialog that is gone; the main window binds
   // it again.
-  session_.port_list.Bind(nullptr);
+  session_.port_choices.Bind(nullptr);
 }
 
 void PortDialog::accept() {
-  session_.settings.port = session_.port_list.SelectedPort();
-  done(kOk);
+  session_.settings.port = session_.port_choices.SelectedPort();
+  done(ctl::Ok);
 }
 
-void PortDialog::reject() { done(kCancel); }
+void PortDialog::reject() { done(ctl::Cancel); }
 
 void PortDialog::ComboReset() { combo_->Reset(); }
 void PortDialog::ComboAdd(std::string_view text, std::string_view detail) {

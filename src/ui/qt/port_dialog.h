@@ -1,11 +1,14 @@
 // The port selection at start-up, shown when no port number is known: a combo
 // box of the present ports with COM1 preselected when present. "OK" takes the
-// choice into PortSettings and ends with 1; "Abbrechen", Escape and the close
-// button end with 2 and change nothing.
+// choice into PortSettings and ends with ctl::Ok (1, as the Win32 dialog's
+// IDOK); "Abbrechen", Escape and the close button end with ctl::Cancel (2)
+// and change nothing.
 #pragma once
 
 #include <QDialog>
 
+#include "app/control_ids.h"
+#include "app/front_end.h"
 #include "app/panel.h"
 #include "app/session.h"
 #include "ui/qt/dialog_units.h"
@@ -20,9 +23,6 @@ class PortDialog final : public QDialog, public Panel {
   Q_OBJECT
 
  public:
-  static constexpr int kOk = 1;
-  static constexpr int kCancel = 2;
-
   explicit PortDialog(Session& session, QWidget* parent = nullptr);
   ~PortDialog() override;
 
@@ -35,6 +35,9 @@ class PortDialog final : public QDialog, public Panel {
   void ComboAdd(std::string_view text, std::string_view detail) override;
   void ComboSelect(int index) override;
   int ComboSelection() const override;
+
+  // The answer, once the dialog has ended.
+  PortChoice Choice() const { return result() == ctl::Ok ? PortChoice::Chosen : PortChoice::Cancelled; }
 
   PortCombo* combo() const { return combo_; }
   QPushButton* ok_button() const { return ok_; }

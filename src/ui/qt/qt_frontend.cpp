@@ -151,7 +151,8 @@ class QtFrontEnd final : public FrontEnd {
         if (TakeStopSignal()) dialog.reject();
       });
     }
-    return dialog.exec() == PortDialog::kOk ? PortChoice::Chosen : PortChoice::Cancelled;
+    dialog.exec();
+    return dialog.Choice();
   }
 
   void Run(Session& session) override {

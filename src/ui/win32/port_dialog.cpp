@@ -31,8 +31,8 @@ INT_PTR CALLBACK PortDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
     SetWindowLongPtrA(dialog, DWLP_USER, lparam);
     auto* question = reinterpret_cast<PortQuestion*>(lparam);
     question->panel.SetDialog(dialog);
-    question->session.port_list.Bind(&question->panel);
-    question->session.port_list.Fill(1);  // COM1 preselected when present
+    question->session.port_choices.Bind(&question->panel);
+    question->session.port_choices.Fill(1);  // COM1 preselected when present
     const WaitHandle stop = InstallStopSignals();
     if (stop != kNoWaitHandle) {
       RegisterWaitForSingleObject(&question->stop_wait, reinterpret_cast<HANDLE>(stop),
@@ -45,11 +45,11 @@ INT_PTR CALLBACK PortDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(wparam)) {
-        case IDOK:
-          question->session.settings.port = question->session.port_list.SelectedPort();
+        case ctl::Ok:
+          question->session.settings.port = question->session.port_choices.SelectedPort();
           EndDialog(dialog, IDOK);
           return TRUE;
-        case IDCANCEL:
+        case ctl::Cancel:
           EndDialog(dialog, IDCANCEL);
           return TRUE;
         default:
@@ -74,7 +74,7 @@ PortChoice RunPortDialog(HINSTANCE instance, HWND owner, Session& session) {
                                          &PortDialogProc, reinterpret_cast<LPARAM>(&question));
   if (question.stop_wait) UnregisterWaitEx(question.stop_wait, INVALID_HANDLE_VALUE);
   // The list no longer belongs to the gone dialog.
-  session.port_list.Bind(nullptr);
+  session.port_choices.Bind(nullptr);
   // A dialog that could not be shown is no choice: the run ends.
   return result == IDOK ? PortChoice::Chosen : PortChoice::Cancelled;
 }

@@ -21,12 +21,12 @@
 #include "ui/qt/qt_frontend.h"
 #include "pipe_device.h"
 #include "window_fixture.h"
+#include "numbered_ports.h"
 
 namespace tapix {
 namespace {
 
-class PortDialogTest : public ::testing::Test {
- protected:
+struct PortDialogTest : ::testing::Test {
   PortDialogTest() {
     SetDefaults(session.settings);
     session.settings.port = 0;
@@ -39,12 +39,12 @@ class PortDialogTest : public ::testing::Test {
 TEST_F(PortDialogTest, PreselectsCom1AndOkTakesIt) {
   PortDialog dialog(session);
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Schnittstelle"));
-  session.port_list.Fill(1, {1, 3});
+  session.port_choices.Fill(1, testing::NumberedPorts({1, 3}));
   EXPECT_EQ(dialog.combo()->currentText(), QStringLiteral("COM1"));
   EXPECT_TRUE(dialog.ok_button()->isDefault());
   dialog.show();
   QTest::keyClick(&dialog, Qt::Key_Return);  // Enter is OK
-  EXPECT_EQ(dialog.result(), PortDialog::kOk);
+  EXPECT_EQ(dialog.Choice(), PortChoice::Chosen);
   EXPECT_EQ(session.settings.port, 1u);
   EXPECT_EQ(console.log_, "");  // choosing opens nothing
 }
@@ -52,16 +52,16 @@ TEST_F(PortDialogTest, PreselectsCom1AndOkTakesIt) {
 TEST_F(PortDialogTest, OkWithoutCom1OrAChoiceGivesPortZero) {
   PortDialog dialog(session);
   session.settings.port = 7;
-  session.port_list.Fill(1, {3});
+  session.port_choices.Fill(1, testing::NumberedPorts({3}));
   EXPECT_EQ(dialog.combo()->currentIndex(), -1);
   dialog.ok_button()->click();
-  EXPECT_EQ(dialog.result(), PortDialog::kOk);
+  EXPECT_EQ(dialog.Choice(), PortChoice::Chosen);
   EXPECT_EQ(session.settings.port, 0u);
 }
 
 TEST_F(PortDialogTest, TheChosenEntryCountsOnlyOnOk) {
   PortDialog dialog(session);
-  session.port_list.Fill(1, {1, 3, 12});
+  session.port_choices.Fill(1, testing::NumberedPorts({1, 3, 12}));
   dialog.combo()->setCurrentIndex(3);
   EXPECT_EQ(session.settings.port, 0u);
   dialog.ok_button()->click();
@@ -70,7 +70,7 @@ TEST_F(PortDialogTest, TheChosenEntryCountsOnlyOnOk) {
 
 TEST_F(PortDialogTest, EnterOnATypedPortIsOkAndAPickInTheListOnlySelects) {
   PortDialog dialog(session);
-  session.port_list.Fill(1, {1, 3, 12});
+  session.port_choices.Fill(1, testing::NumberedPorts({1, 3, 12}));
   dialog.show();
   PortCombo* combo = dialog.combo();
   combo->showPopup();
@@ -83,7 +83,7 @@ TEST_F(PortDialogTest, EnterOnATypedPortIsOkAndAPickInTheListOnlySelects) {
   EXPECT_TRUE(dialog.isVisible());
   combo->lineEdit()->setText(QStringLiteral("com3"));
   QTest::keyClick(combo, Qt::Key_Return);
-  EXPECT_EQ(dialog.result(), PortDialog::kOk);
+  EXPECT_EQ(dialog.Choice(), PortChoice::Chosen);
   EXPECT_EQ(session.settings.port, 3u);
   EXPECT_EQ(console.log_, "");
 }
@@ -93,25 +93,25 @@ TEST_F(PortDialogTest, CancelEscapeAndCloseEndWithTwoAndChangeNothing) {
   {
     PortDialog dialog(session);
     dialog.cancel_button()->click();
-    EXPECT_EQ(dialog.result(), PortDialog::kCancel);
+    EXPECT_EQ(dialog.Choice(), PortChoice::Cancelled);
   }
   {
     PortDialog dialog(session);
     QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_EQ(dialog.result(), PortDialog::kCancel);
+    EXPECT_EQ(dialog.Choice(), PortChoice::Cancelled);
   }
   {
     PortDialog dialog(session);
     dialog.show();
     dialog.close();
-    EXPECT_EQ(dialog.result(), PortDialog::kCancel);
+    EXPECT_EQ(dialog.Choice(), PortChoice::Cancelled);
   }
   EXPECT_EQ(session.settings.port, 5u);
 }
 
 TEST_F(PortDialogTest, TheListIsLetGoWithTheDialog) {
   { PortDialog dialog(session); }
-  EXPECT_EQ(session.port_list.SelectedPort(), 0u);
+  EXPECT_EQ(session.port_choices.SelectedPort(), 0u);
 }
 
 DCB Defaults() {
@@ -184,8 +184,7 @@ TEST(PortConfigDialogTest, ARateOutsideTheTableSurvivesOk) {
   EXPECT_EQ(dialog.Result().BaudRate, 250000u);
 }
 
-class LoopTest : public WindowTest {
- protected:
+struct LoopTest : WindowTest {
   void SetUp() override {
     WindowTest::SetUp();
     auto device = std::make_unique<testing::PipeDevice>();

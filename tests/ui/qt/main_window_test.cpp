@@ -15,6 +15,7 @@
 #include "ui/main_window_table.h"
 #include "ui/qt/port_combo.h"
 #include "window_fixture.h"
+#include "numbered_ports.h"
 
 namespace tapix {
 namespace {
@@ -304,7 +305,7 @@ void ChooseInList(QComboBox* combo, int row) {
 }
 
 TEST_F(WindowTest, ChoosingAPortReopensItTheSameOneAndTheEmptyEntryToo) {
-  session.port_list.Fill(3, {1, 3, 12});
+  session.port_choices.Fill(3, testing::NumberedPorts({1, 3, 12}));
   auto* combo = qobject_cast<QComboBox*>(window->Control(ctl::PortCombo));
   ASSERT_EQ(combo->count(), 4);
   EXPECT_EQ(combo->itemText(0), QString());
@@ -329,7 +330,7 @@ TEST_F(WindowTest, ChoosingAPortReopensItTheSameOneAndTheEmptyEntryToo) {
 // The box is editable: typing, stepping with the arrow keys and leaving it
 // open nothing; Enter on a text that names a port in the list reselects.
 TEST_F(WindowTest, TypingInThePortBoxOpensNothingUntilAChoiceIsConfirmed) {
-  session.port_list.Fill(1, {1, 3, 12});
+  session.port_choices.Fill(1, testing::NumberedPorts({1, 3, 12}));
   auto* combo = qobject_cast<PortCombo*>(window->Control(ctl::PortCombo));
   ASSERT_TRUE(combo->isEditable());
   ShowActive();
@@ -376,7 +377,7 @@ TEST_F(WindowTest, TypingInThePortBoxOpensNothingUntilAChoiceIsConfirmed) {
 }
 
 TEST_F(WindowTest, TheMouseWheelDoesNotChangeThePort) {
-  session.port_list.Fill(1, {1, 3});
+  session.port_choices.Fill(1, testing::NumberedPorts({1, 3}));
   auto* combo = qobject_cast<QComboBox*>(window->Control(ctl::PortCombo));
   QWheelEvent wheel(QPointF(5, 5), combo->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -392,7 +393,7 @@ TEST_F(WindowTest, EinstellenConfiguresThePortShownInTheComboBox) {
     dcb.BaudRate = 19200;
     return true;
   };
-  session.port_list.Fill(0, {1, 3});
+  session.port_choices.Fill(0, testing::NumberedPorts({1, 3}));
   Button(ctl::Configure)->click();  // the empty selection: no dialog
   EXPECT_EQ(asked, "");
 

@@ -21,11 +21,11 @@ int main(int argc, char** argv) {
   tapix::Session session;
   tapix::SetDefaults(session.settings);
   session.console = &console;
-  const std::set<std::uint32_t> present = {1, 3, 12};
+  const std::vector<tapix::PresentPort> present = {{1, {}, {}}, {3, {}, {}}, {12, {}, {}}};
 
   if (std::strcmp(which, "ports") == 0) {
     tapix::PortDialog dialog(session);
-    session.port_list.Fill(1, present);
+    session.port_choices.Fill(1, present);
     return dialog.exec();
   }
   if (std::strcmp(which, "config") == 0) {
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     return tapix::RunPortConfigDialog(nullptr, "COM1", dcb) ? 0 : 1;
   }
   tapix::MainWindow window(session);
-  session.port_list.Fill(session.settings.port, present);
+  session.port_choices.Fill(session.settings.port, present);
   QObject::connect(&window, &tapix::MainWindow::acted, &app, [&] {
     if (session.quit_requested) app.quit();
   });

@@ -18,8 +18,7 @@
 
 namespace tapix {
 
-class WindowTest : public ::testing::Test {
- protected:
+struct WindowTest : ::testing::Test {
   void SetUp() override {
     SetDefaults(session.settings);
     session.console = &console;

@@ -199,8 +199,7 @@ TEST_F(WindowTest, LinksPointAtTheMakerWithTheirCursors) {
   EXPECT_EQ(mail.colour(), QColor(0, 0, 255));
 }
 
-class LinkTest : public ::testing::Test {
- protected:
+struct LinkTest : ::testing::Test {
   LinkTest() {
     label = new QLabel(QStringLiteral("eigener Text"), &dialog);
     SetControlId(label, 1048);

@@ -10,11 +10,12 @@
 #include "app/session.h"
 #include "platform/signals.h"
 #include "app/session_fixture.h"
-#include "app/port_list.h"
+#include "app/port_choices.h"
 #include "ui/main_window_table.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/port_dialog.h"
 #include "ui/win32/win32_loop.h"
+#include "numbered_ports.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -43,8 +44,7 @@ bool DrainMessages() {
 }
 
 // A session with a scripted device and the start values, and its window.
-class Win32WindowTest : public ::testing::Test, protected testing::SessionFixture {
- protected:
+struct Win32WindowTest : ::testing::Test, protected testing::SessionFixture {
   void SetUp() override {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&classes);
@@ -301,7 +301,7 @@ TEST_F(Win32WindowTest, EnterInAFieldIsBeendenEscapeNothingMinimiseWithoutOwner)
 
 TEST_F(Win32WindowTest, ComboListsThePortsAndOnlyACompletedChoiceReselects) {
   const std::uint32_t port_before = session.settings.port;
-  session.port_list.Fill(3, {1, 3, 12});
+  session.port_choices.Fill(3, testing::NumberedPorts({1, 3, 12}));
   HWND combo = Item(ctl::PortCombo);
   EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 4);
   EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 2);
@@ -355,7 +355,7 @@ TEST_F(Win32WindowTest, TheLoopsTimerSendsTheQueryWhenAutoQueryIsTicked) {
 TEST_F(Win32WindowTest, ConfigureDoesNothingForTheEmptyEntry) {
   int shown = 0;
   session.configure_dialog = [&shown](std::string_view, DCB&) { return ++shown, false; };
-  session.port_list.Fill(0, {2});
+  session.port_choices.Fill(0, testing::NumberedPorts({2}));
   Click(ctl::Configure);
   EXPECT_EQ(shown, 0);
   SendMessageA(Item(ctl::PortCombo), CB_SETCURSEL, 1, 0);
@@ -393,7 +393,8 @@ TEST(Win32PortDialogTest, ListsThePresentPortsAndCancelKeepsThePortNumber) {
     const PortChoice result = win32::RunPortDialog(GetModuleHandleA(nullptr), nullptr, session);
     EXPECT_EQ(result, answer == IDOK ? PortChoice::Chosen : PortChoice::Cancelled);
     // Present ports only: the empty entry and one per port of the list.
-    const std::set<std::uint32_t> present = PresentPorts();
+    std::set<std::uint32_t> present;
+    for (const PresentPort& port : PresentPorts()) present.insert(port.number);
     std::uint32_t listed = 0;
     for (std::uint32_t port : present) listed += port <= 32 ? 1 : 0;
     EXPECT_EQ(run.entries, static_cast<LRESULT>(listed + 1));

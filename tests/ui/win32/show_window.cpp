@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   tapix::win32::MainWindow window(session);
   HWND dialog = window.Create(instance, nullptr);
   if (!dialog) return 1;
-  session.port_list.Fill(session.settings.port, {1, 3, 12});
+  session.port_choices.Fill(session.settings.port, {{1, {}, {}}, {3, {}, {}}, {12, {}, {}}});
   tapix::win32::RunWindowLoop(session, dialog);
   return 0;
 }

@@ -1,6 +1,8 @@
-// The serial device on Linux and other POSIX systems: raw termios, non-blocking
-// I/O driven by poll(), and the read and write time-outs of the Win32 comm API
-// on a monotonic clock.
+// The serial device on Linux (serial_device.h's Linux twin): raw termios,
+// non-blocking I/O driven by poll(), and the read and write time-outs of the
+// Win32 comm API on a monotonic clock. This header adds what only Linux has:
+// the master end of a pseudo-terminal taken over as a device (the virtual
+// line), and telling a pseudo-terminal from a real port.
 #pragma once
 
 #include <termios.h>

@@ -1,4 +1,4 @@
-#include "serial/posix_device.h"
+#include "serial/serial_device_linux.h"
 
 #include <gtest/gtest.h>
 #include <sys/file.h>

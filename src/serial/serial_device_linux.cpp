@@ -1,4 +1,4 @@
-#include "serial/posix_device.h"
+#include "serial/serial_device_linux.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -117,6 +117,10 @@ std::unique_ptr<PosixDevice> PosixDevice::Open(const std::string& path) {
   if (::flock(fd, LOCK_EX | LOCK_NB) < 0) return fail(errno == EWOULDBLOCK ? EBUSY : errno);
   const bool exclusive = ::ioctl(fd, TIOCEXCL) == 0;
   return std::unique_ptr<PosixDevice>(new PosixDevice(fd, exclusive, true, {}));
+}
+
+std::unique_ptr<SerialDevice> OpenSerialDevice(const std::string& name) {
+  return PosixDevice::Open(name);
 }
 
 std::unique_ptr<PosixDevice> PosixDevice::AdoptMaster(int fd, std::function<void()> on_close) {

@@ -1,4 +1,5 @@
-// Present serial devices on Linux, from sysfs.
+// The present ports on Linux: the port map's numbers, and the serial devices
+// that sysfs knows.
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -10,8 +11,10 @@
 #include <system_error>
 #include <vector>
 
-#include "serial/present_ports.h"
 #include "serial/port_map.h"
+#include "serial/present_ports.h"
+#include "serial/present_ports_linux.h"
+#include "serial/virtual_line.h"
 
 namespace tapix {
 
@@ -67,8 +70,8 @@ bool Present(const fs::path& entry, const Candidate& c) {
 
 }  // namespace
 
-std::vector<std::string> EnumerateSerialDevices(const std::string& class_dir,
-                                                const std::string& dev_dir) {
+std::vector<std::string> ScanSerialDevices(const std::string& class_dir,
+                                           const std::string& dev_dir) {
   std::vector<Candidate> found;
   std::error_code ec;
   for (fs::directory_iterator it(class_dir, ec), end; !ec && it != end; it.increment(ec)) {
@@ -133,10 +136,6 @@ std::string DescribeDevice(const std::string& path, const std::string& sys_class
   return "";
 }
 
-std::vector<std::string> EnumerateSerialDevices() {
-  return EnumerateSerialDevices("/sys/class/tty", "/dev");
-}
-
 bool SameDevice(const std::string& a, const std::string& b) {
   if (a == b) return true;
   std::unique_ptr<char, decltype(&std::free)> ra(::realpath(a.c_str(), nullptr), &std::free);
@@ -145,10 +144,21 @@ bool SameDevice(const std::string& a, const std::string& b) {
   return rb && std::string(ra.get()) == rb.get();
 }
 
-std::set<std::uint32_t> PresentPorts() {
-  std::set<std::uint32_t> present;
-  for (const auto& [port, path] : Ports().All()) present.insert(port);
+std::vector<PresentPort> PresentPorts() {
+  std::vector<PresentPort> present;
+  for (const auto& [number, path] : ProcessPortMap().All()) {
+    PresentPort port{number, path, {}};
+    if (IsVirtualLinePath(path)) {
+      port.device = path.substr(kVirtualLinePrefix.size());
+      port.behind = "virtuelle Leitung";
+    } else {
+      port.behind = Exists(path) ? DescribeDevice(path) : "nicht angeschlossen";
+    }
+    present.push_back(std::move(port));
+  }
   return present;
 }
+
+void RefreshPresentPorts() { ProcessPortMap().SetPresent(ScanSerialDevices()); }
 
 }  // namespace tapix

@@ -18,8 +18,7 @@
 namespace tapix::testing {
 namespace {
 
-class SystemRegistryTest : public ::testing::Test {
- protected:
+struct SystemRegistryTest : ::testing::Test {
   void TearDown() override {
     SystemDeleteTree(SystemRoot::LocalMachine, kScratch);
     SystemDeleteTree(SystemRoot::CurrentUser, kScratch);
