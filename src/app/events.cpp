@@ -4,6 +4,7 @@
 
 #include "app/console_commands.h"
 #include "app/control_ids.h"
+#include "app/dispenser.h"
 #include "app/exit_codes.h"
 #include "app/loop.h"
 #include "app/window_commands.h"
@@ -12,8 +13,9 @@
 namespace tapix {
 
 void OnConsoleLine(Session& session, std::string_view line) {
-  ExecuteCommandLine(session, line);
+  const std::string ack = ExecuteCommandLine(session, line);
   SendPending(session);
+  if (!ack.empty()) session.console->Log(ack);
 }
 
 void OnQueryTick(Session& session) {
@@ -43,11 +45,13 @@ std::optional<SteadyTime> NextDeadline(const Session& session) {
     if (deadline && (!first || *deadline < *first)) first = deadline;
   };
   if (session.tap) consider(session.tap->Deadline());
+  consider(DelayedAnswerDue(session));
   return first;
 }
 
 void OnTimeout(Session& session, SteadyTime now) {
   if (session.tap) session.tap->Expire(now);
+  SendDueAnswers(session, now);
 }
 
 EventLoop::EventLoop(Session& session, ConsoleInput* input, Front front, int query_period_ms)

@@ -47,8 +47,9 @@ void OnStop(Session& session);
 bool OnTapInput(Session& session, Tap::Side side);
 
 // The deadlines: moments at which a handler has work without any input. The
-// tap decoders' cut of a message a pause has ended is one; another source of
-// deadlines joins here and in OnTimeout, nowhere else.
+// tap decoders' cut of a message a pause has ended is one, an answer delayed
+// by "answer next delay MS" another; another source of deadlines joins here
+// and in OnTimeout, nowhere else.
 std::optional<SteadyTime> NextDeadline(const Session& session);
 // Does the work of every deadline that has passed by `now`.
 void OnTimeout(Session& session, SteadyTime now);

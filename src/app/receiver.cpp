@@ -1,31 +1,9 @@
 #include "app/receiver.h"
 
 #include "protocol/framer.h"
-#include "app/answers.h"
-#include "app/window_values.h"
+#include "app/dispenser.h"
 
 namespace tapix {
-namespace {
-
-void Answer(Session& session, const Frame& frame) {
-  if (!frame.message || !session.options.AutoAnswer) return;
-  LineOut out{session.port.get(), *session.console};
-  switch (frame.message->reply) {
-    case Reply::None:
-      return;
-    case Reply::Acknowledge:
-    case Reply::PerUnit:
-      Acknowledge(*frame.message, frame.text, session.options, out);
-      return;
-    case Reply::Record: {
-      const FieldValues record = TakeRecordFields(session);
-      SendRecordAnswer(record, session.options, CheckBoxTicked(session), out);
-      return;
-    }
-  }
-}
-
-}  // namespace
 
 void DispatchByte(Session& session, unsigned char first) {
   // The port's read time-outs decide where a message ends, so the framer is
@@ -47,7 +25,7 @@ void DispatchByte(Session& session, unsigned char first) {
     if (!frame) frame = framer.Cut();
   }
   session.console->Log(FrameLine(*frame));
-  Answer(session, *frame);
+  AnswerMessage(session, *frame);
 }
 
 }  // namespace tapix

@@ -6,9 +6,12 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "log/console.h"
 #include "protocol/options.h"
+#include "app/answer_faults.h"
+#include "app/answers.h"
 #include "app/panel.h"
 #include "app/port_choices.h"
 #include "serial/port_settings.h"
@@ -38,6 +41,12 @@ struct Session {
   // setting no device took is not kept.
   PortSettings accepted{};
   PortChoices port_choices;  // the combo box of the window shown now
+  // How the next messages are answered besides the boxes ("answer next"),
+  // the records for the next queries ("records"), and the answers that wait
+  // for their moment, in the order they fall due.
+  AnswerFaults faults;
+  RecordQueue records;
+  std::vector<DelayedAnswer> delayed_answers;
   // The line tap when this run sits between two devices (the port above
   // then stays closed), with the port numbers of its register and dispenser
   // sides.
