@@ -7,6 +7,7 @@
 #include "app/dispenser.h"
 #include "app/exit_codes.h"
 #include "app/loop.h"
+#include "app/scenario.h"
 #include "app/window_commands.h"
 #include "platform/signals.h"
 
@@ -46,12 +47,17 @@ std::optional<SteadyTime> NextDeadline(const Session& session) {
   };
   if (session.tap) consider(session.tap->Deadline());
   consider(DelayedAnswerDue(session));
+  if (session.scenario) consider(session.scenario->Deadline());
   return first;
 }
 
 void OnTimeout(Session& session, SteadyTime now) {
   if (session.tap) session.tap->Expire(now);
   SendDueAnswers(session, now);
+  if (session.scenario) {
+    const std::optional<SteadyTime> due = session.scenario->Deadline();
+    if (due && *due <= now) session.scenario->Step(session);
+  }
 }
 
 EventLoop::EventLoop(Session& session, ConsoleInput* input, Front front, int query_period_ms)

@@ -48,8 +48,9 @@ bool OnTapInput(Session& session, Tap::Side side);
 
 // The deadlines: moments at which a handler has work without any input. The
 // tap decoders' cut of a message a pause has ended is one, an answer delayed
-// by "answer next delay MS" another; another source of deadlines joins here
-// and in OnTimeout, nowhere else.
+// by "answer next delay MS" another, and a scenario's next statement (at
+// once, or when its "expect" or "wait" has run out); another source of
+// deadlines joins here and in OnTimeout, nowhere else.
 std::optional<SteadyTime> NextDeadline(const Session& session);
 // Does the work of every deadline that has passed by `now`.
 void OnTimeout(Session& session, SteadyTime now);

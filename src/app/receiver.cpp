@@ -2,6 +2,7 @@
 
 #include "protocol/framer.h"
 #include "app/dispenser.h"
+#include "app/scenario.h"
 
 namespace tapix {
 
@@ -26,6 +27,7 @@ void DispatchByte(Session& session, unsigned char first) {
   }
   session.console->Log(FrameLine(*frame));
   AnswerMessage(session, *frame);
+  if (session.scenario) session.scenario->Received(*frame, std::chrono::steady_clock::now());
 }
 
 }  // namespace tapix

@@ -20,6 +20,7 @@
 namespace tapix {
 
 class LogHistory;
+class Scenario;
 class Tap;
 
 struct Session {
@@ -47,6 +48,8 @@ struct Session {
   AnswerFaults faults;
   RecordQueue records;
   std::vector<DelayedAnswer> delayed_answers;
+  // The scenario this run plays (--script), null without one.
+  Scenario* scenario = nullptr;
   // The line tap when this run sits between two devices (the port above
   // then stays closed), with the port numbers of its register and dispenser
   // sides.
