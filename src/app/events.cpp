@@ -160,6 +160,9 @@ bool EventLoop::Ended() {
 
 void EventLoop::Run(const std::function<bool()>& serve_window) {
   WaitSet waits;
+  // A scenario's first statements run before the port is first read: what
+  // they set is in force for the first message, however early it came.
+  OnTimeout(session_, std::chrono::steady_clock::now());
   while (!Ended()) {
     // Window events first: every waiting message; then the command lines
     // that came meanwhile (making the window may take a while), then the pass

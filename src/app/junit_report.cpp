@@ -25,11 +25,10 @@ std::string Xml(std::string_view text) {
   return escaped;
 }
 
+// "1.234": seconds with three decimals, as JUnit's time attributes are.
 std::string Seconds(std::chrono::milliseconds ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld.%03lld", static_cast<long long>(ms.count() / 1000),
-                static_cast<long long>(ms.count() % 1000));
-  return text;
+  const std::string fraction = std::to_string(1000 + ms.count() % 1000).substr(1);
+  return std::to_string(ms.count() / 1000) + "." + fraction;
 }
 
 }  // namespace
