@@ -6,13 +6,7 @@
 namespace tapix {
 namespace {
 
-void Answer(LineOut out, char answer) {
-  // The answer's line stands whether or not the byte went out (the console's
-  // trace); the trace of the line itself records only what was written.
-  out.console.Mark(LogClock::now());
-  if (out.port && out.port->Write(&answer, 1) == 1) out.console.Sent({&answer, 1}, {});
-  out.console.Log(AnswerLine(answer));
-}
+void Answer(LineOut out, char answer) { Write(out, {&answer, 1}, WriteKind::Answer); }
 
 }  // namespace
 
@@ -67,7 +61,7 @@ void LeaveOffLast(std::vector<AnswerWrite>& writes) {
 void WriteAnswer(const std::vector<AnswerWrite>& writes, LineOut out) {
   for (const AnswerWrite& write : writes) {
     if (write.record) {
-      WriteWithEcho(out, write.bytes);
+      Write(out, write.bytes, WriteKind::Record);
     } else {
       for (const char answer : write.bytes) Answer(out, answer);
     }

@@ -1,6 +1,8 @@
 // The dispenser's side: acknowledgements and the dispense record, made as
 // the writes that carry them, so that a fault can change them before they go
-// out (app/dispenser.h decides which answer a message gets).
+// out (app/dispenser.h decides which answer a message gets). Each write goes
+// to the line at once and its event to `out.events`, which the receiver
+// publishes after the message's own.
 #pragma once
 
 #include <chrono>
@@ -44,8 +46,8 @@ AnswerWrite RecordAnswer(const FieldValues& record, const OptionFlags& options, 
 // stops one character early.
 void LeaveOffLast(std::vector<AnswerWrite>& writes);
 
-// Writes the answer to the line, each write at once: an acknowledgement with
-// its log line, the record with its echo.
+// Writes the answer to the line, each write at once: one write per
+// acknowledgement character, one for the record.
 void WriteAnswer(const std::vector<AnswerWrite>& writes, LineOut out);
 
 // The unit count of a cancellation: the four characters after the command

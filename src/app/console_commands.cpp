@@ -70,13 +70,6 @@ std::string Plural(std::uint64_t n, const char* one, const char* many) {
 
 }  // namespace
 
-std::string MarkLine(std::string_view text) {
-  std::string shown(text);
-  for (char& c : shown)
-    if (static_cast<unsigned char>(c) < 0x20) c = '?';
-  return "Marke: " + shown + "\n";
-}
-
 std::string CommandHelp() {
   std::string help = "Befehle:\n";
   // The requests first, then the options, then the words that press no button.
@@ -144,7 +137,7 @@ std::string RunCommand(Session& session, const Command& command) {
       return "OK: " + Plural(session.records.Size(), "Datensatz", "Datens\xE4tze") +
              " f\xFCr die n\xE4" "chsten E\n";
     case CommandType::Mark:
-      session.console->Log(MarkLine(command.text));
+      Publish(session, MarkerEvent(command.text));
       return {};
     case CommandType::Help:
       session.console->Log(CommandHelp());

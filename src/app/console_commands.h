@@ -24,9 +24,6 @@ std::string RunCommand(Session& session, const Command& command);
 // Returns the acknowledgement as RunCommand does.
 std::string ExecuteCommandLine(Session& session, std::string_view line);
 
-// The marker line of "mark TEXT" (control bytes shown as '?').
-std::string MarkLine(std::string_view text);
-
 // The help text, one command a line.
 std::string CommandHelp();
 

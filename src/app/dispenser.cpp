@@ -13,7 +13,7 @@ FieldValues NextRecord(Session& session) {
   return {};
 }
 
-void AnswerMessage(Session& session, const Frame& frame) {
+void AnswerMessage(Session& session, const Frame& frame, TrafficBatch& events) {
   if (!frame.message || frame.message->reply == Reply::None) return;
   const std::optional<AnswerFault> fault = session.faults.Take();
   if (!fault && !session.options.AutoAnswer) return;
@@ -46,7 +46,7 @@ void AnswerMessage(Session& session, const Frame& frame) {
     session.delayed_answers.insert(at, std::move(later));
     return;
   }
-  WriteAnswer(writes, {session.port.get(), *session.console});
+  WriteAnswer(writes, {session.port.get(), events});
 }
 
 std::optional<std::chrono::steady_clock::time_point> DelayedAnswerDue(const Session& session) {
@@ -58,7 +58,9 @@ void SendDueAnswers(Session& session, std::chrono::steady_clock::time_point now)
   while (!session.delayed_answers.empty() && session.delayed_answers.front().due <= now) {
     const DelayedAnswer due = std::move(session.delayed_answers.front());
     session.delayed_answers.erase(session.delayed_answers.begin());
-    WriteAnswer(due.writes, {session.port.get(), *session.console});
+    TrafficBatch events;
+    WriteAnswer(due.writes, {session.port.get(), events});
+    Publish(session, events);
   }
 }
 

@@ -8,14 +8,16 @@
 
 #include "protocol/framer.h"
 #include "app/session.h"
+#include "app/traffic.h"
 
 namespace tapix {
 
-// Answers `frame` on the session's port. A message that gets an answer (one
-// with fields, "E", a record) takes the next queued fault, whether or not
-// AutoAnswer is on; without a fault the boxes answer (nothing without
-// AutoAnswer). A delayed answer waits in the session for its moment.
-void AnswerMessage(Session& session, const Frame& frame);
+// Answers `frame` on the session's port, the events of the writes to
+// `events`. A message that gets an answer (one with fields, "E", a record)
+// takes the next queued fault, whether or not AutoAnswer is on; without a
+// fault the boxes answer (nothing without AutoAnswer). A delayed answer waits
+// in the session for its moment.
+void AnswerMessage(Session& session, const Frame& frame, TrafficBatch& events);
 
 // The record for the next answer to "E": the ISB fields when SendRecord is on
 // (used up), else the next record of the queue (used up), else all 0.
@@ -25,7 +27,7 @@ FieldValues NextRecord(Session& session);
 std::optional<std::chrono::steady_clock::time_point> DelayedAnswerDue(const Session& session);
 
 // Writes every delayed answer that is due by `now`, in the order they were
-// due.
+// due, and publishes their events.
 void SendDueAnswers(Session& session, std::chrono::steady_clock::time_point now);
 
 }  // namespace tapix

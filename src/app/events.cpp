@@ -25,7 +25,7 @@ void OnQueryTick(Session& session) {
 }
 
 void OnPortInput(Session& session) {
-  PollPass(session);
+  ReadPort(session);
   CheckHangup(session);
 }
 
@@ -36,7 +36,7 @@ bool OnTapInput(Session& session, Tap::Side side) {
   tap.Pump(side, ByteTime::Now());
   tap.Expire(std::chrono::steady_clock::now());
   if (!tap.Device(side).HungUp()) return true;
-  LogHangup(*session.console, session.tap_ports[side]);
+  Publish(session, HangupEvent(session.tap_ports[side], Tap::DirectionOf(side)));
   return false;
 }
 
@@ -46,6 +46,7 @@ std::optional<SteadyTime> NextDeadline(const Session& session) {
     if (deadline && (!first || *deadline < *first)) first = deadline;
   };
   if (session.tap) consider(session.tap->Deadline());
+  if (session.port) consider(session.receiver.Deadline());
   consider(DelayedAnswerDue(session));
   if (session.scenario) consider(session.scenario->Deadline());
   return first;
@@ -53,6 +54,7 @@ std::optional<SteadyTime> NextDeadline(const Session& session) {
 
 void OnTimeout(Session& session, SteadyTime now) {
   if (session.tap) session.tap->Expire(now);
+  ExpireMessage(session, now);
   SendDueAnswers(session, now);
   if (session.scenario) {
     const std::optional<SteadyTime> due = session.scenario->Deadline();

@@ -68,8 +68,17 @@ ExpectResult& Scenario::ResultOf(const Statement& statement) {
                        [&statement](const ExpectResult& r) { return r.statement == &statement; });
 }
 
-void Scenario::Received(const Frame& frame, Clock::time_point now) {
-  arrivals_.push_back({frame, now});
+void Scenario::OnTraffic(const TrafficEvent& event) {
+  if (event.direction != Direction::FromPeer) return;
+  Frame frame;
+  if (event.kind == TrafficKind::Received) {
+    frame = event.frame;
+  } else if (event.kind == TrafficKind::Unexpected) {
+    frame.text = event.bytes;  // no message: bytes that start none
+  } else {
+    return;
+  }
+  arrivals_.push_back({std::move(frame), Clock::now()});
   if (waiting_ && waiting_->type == StatementType::ExpectNothing) byte_came_ = true;
 }
 
@@ -104,7 +113,7 @@ bool Scenario::Start(Session& session) {
       SendPending(session);
       return true;
     case StatementType::Send:
-      WriteWithEcho({session.port.get(), *session.console}, statement.bytes);
+      Publish(session, WriteToLine(session.port.get(), statement.bytes, WriteKind::Bytes));
       return true;
     case StatementType::Expect:
     case StatementType::ExpectNothing:

@@ -18,6 +18,7 @@
 
 #include "protocol/framer.h"
 #include "app/script_reader.h"
+#include "app/traffic.h"
 
 namespace tapix {
 
@@ -32,7 +33,9 @@ struct ExpectResult {
   std::string failure;  // the failure line's text after "FILE:LINE: " (code page 1252)
 };
 
-class Scenario {
+// It sees the traffic as one of the session's observers: what the port
+// received (a message, or bytes that start none) is what an "expect" takes.
+class Scenario : public TrafficObserver {
  public:
   explicit Scenario(Script script);
 
@@ -41,9 +44,9 @@ class Scenario {
   // the deadline has come.
   void Step(Session& session);
 
-  // A message (or a byte that starts none) the port received; `now` is when
-  // the receiver ended it.
-  void Received(const Frame& frame, std::chrono::steady_clock::time_point now);
+  // Keeps what the port received, in the order it came, for the next
+  // "expect"; the rest of the traffic passes.
+  void OnTraffic(const TrafficEvent& event) override;
 
   // When Step has work: at once while a statement is due or a message waits
   // for the running "expect", the end of its time otherwise; none once over.

@@ -14,6 +14,8 @@
 #include "app/answers.h"
 #include "app/panel.h"
 #include "app/port_choices.h"
+#include "app/receiver.h"
+#include "app/traffic.h"
 #include "serial/port_settings.h"
 #include "serial/serial_device.h"
 
@@ -42,6 +44,10 @@ struct Session {
   // setting no device took is not kept.
   PortSettings accepted{};
   PortChoices port_choices;  // the combo box of the window shown now
+  // The port's receiver: the message being read, across the loop's events.
+  Receiver receiver;
+  // Who sees the traffic besides the console's log lines, in this order.
+  std::vector<TrafficObserver*> observers;
   // How the next messages are answered besides the boxes ("answer next"),
   // the records for the next queries ("records"), and the answers that wait
   // for their moment, in the order they fall due.
@@ -64,5 +70,11 @@ struct Session {
 
 // Start values of the option flags and of SendPending.
 void ResetOptions(Session& session);
+
+// An event of the traffic: its lines on the console (app/traffic_log.h),
+// then every observer.
+void Publish(Session& session, const TrafficEvent& event);
+// The events of a batch in their order; the batch is emptied.
+void Publish(Session& session, TrafficBatch& batch);
 
 }  // namespace tapix

@@ -21,6 +21,7 @@
 #include "platform/console_output.h"
 #include "settings/store_notices.h"
 #include "app/front_end.h"
+#include "app/loop.h"
 
 namespace tapix {
 namespace {
@@ -249,6 +250,7 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
   Session session;
   session.console = &console;
   session.scenario = scenario;
+  if (scenario) session.observers.push_back(scenario);
   // The window shows the log too: it keeps the lines from the start on.
   session.log_history = &chain.History();
 
@@ -290,13 +292,15 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
       return kExitNoPort;
   }
 
-  OpenAndReport(session.settings, session.port, console);
+  // With the tap, the port of the first argument is its cash register's side.
+  OpenAndReport(session, session.settings, session.port,
+                options.tap_port.empty() ? Direction::FromPeer : Direction::FromRegister);
   RememberAccepted(session);
   std::unique_ptr<Tap> tap;
   if (!options.tap_port.empty()) {
     tap = StartTap(session, options.tap_port, !options.tap_listen);
     if (!tap) {
-      ClosePort(session.port);
+      CloseSessionPort(session);
       return kExitBadStart;
     }
     session.tap = tap.get();
@@ -307,7 +311,7 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
   session.tap = nullptr;
   tap.reset();
 
-  ClosePort(session.port);
+  CloseSessionPort(session);
   platform.Save(SettingsToSave(session, platform.VirtualPort(), kept_port));
   ReportStoreNotices(console);
   session.log_history = nullptr;

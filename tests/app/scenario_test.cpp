@@ -104,9 +104,13 @@ struct ScenarioRun : ::testing::Test, testing::SessionFixture {
   void Start(std::string_view text) {
     session.quit_requested = false;
     session.exit_code = kExitNormal;
-    scenario = std::make_unique<Scenario>(Read(text));
-    session.scenario = scenario.get();
+    Attach(Read(text));
     scenario->Step(session);
+  }
+  void Attach(Script script) {
+    scenario = std::make_unique<Scenario>(std::move(script));
+    session.scenario = scenario.get();
+    session.observers.assign(1, scenario.get());
   }
   // A burst from the peer, then the scenario's turn.
   void Peer(const std::string& burst) {
@@ -134,8 +138,7 @@ TEST_F(ScenarioRun, StatementsRunInOrderAndWaitForWhatTheyExpect) {
 }
 
 TEST_F(ScenarioRun, AMessageThatCameEarlyWaitsForTheNextExpect) {
-  scenario = std::make_unique<Scenario>(Read("expect A005\nexpect E\n"));
-  session.scenario = scenario.get();
+  Attach(Read("expect A005\nexpect E\n"));
   Receive("A005E");  // both before the scenario looks: answered, and kept
   EXPECT_EQ(device->written_, "R000000000");
   scenario->Step(session);

@@ -182,9 +182,11 @@ TYPED_TEST_P(Scenarios, EachFaultAnswersOneMessageOnly) {
       "AnswerOk on\nanswer next F\nexpect A005\nexpect A005\n"
       "answer next none\nexpect A005\nexpect A005\n"
       "records 12 345 7  12 345 7  12 345 7\n"
-      "answer next bad-check\nexpect E\nexpect E\nexpect R\n"
-      "answer next short\nexpect E\nexpect E\nexpect R\n"
-      "answer next delay 300\nexpect A005\nexpect A005\n"))
+      // A fault goes before the "expect R" that precedes its message: the
+      // peer sends its next message right behind its "R".
+      "answer next bad-check\nexpect E\nexpect E\n"
+      "answer next short\nexpect R\nexpect E\nexpect E\n"
+      "answer next delay 300\nexpect R\nexpect A005\nexpect A005\n"))
       << this->line->tapix.Log();
   auto& pty = this->line->pty;
   EXPECT_EQ(this->Exchange("A005t", 1), "R");  // R although AnswerOk is off
