@@ -48,7 +48,7 @@ std::optional<SteadyTime> NextDeadline(const Session& session) {
   if (session.tap) consider(session.tap->Deadline());
   if (session.port) consider(session.receiver.Deadline());
   consider(DelayedAnswerDue(session));
-  if (session.scenario) consider(session.scenario->Deadline());
+  if (session.scenario) consider(session.scenario->Deadline(session));
   return first;
 }
 
@@ -57,7 +57,7 @@ void OnTimeout(Session& session, SteadyTime now) {
   ExpireMessage(session, now);
   SendDueAnswers(session, now);
   if (session.scenario) {
-    const std::optional<SteadyTime> due = session.scenario->Deadline();
+    const std::optional<SteadyTime> due = session.scenario->Deadline(session);
     if (due && *due <= now) session.scenario->Step(session);
   }
 }

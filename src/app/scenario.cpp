@@ -82,11 +82,15 @@ void Scenario::OnTraffic(const TrafficEvent& event) {
   if (waiting_ && waiting_->type == StatementType::ExpectNothing) byte_came_ = true;
 }
 
-std::optional<Clock::time_point> Scenario::Deadline() const {
+std::optional<Clock::time_point> Scenario::Deadline(const Session& session) const {
   if (over_) return std::nullopt;
   if (!waiting_) return kAtOnce;
   if (waiting_->type == StatementType::Expect && !arrivals_.empty()) return kAtOnce;
-  if (waiting_->type == StatementType::ExpectNothing && byte_came_) return kAtOnce;
+  if (waiting_->type == StatementType::ExpectNothing) {
+    if (byte_came_) return kAtOnce;
+    // Its first byte came in time: the message's end decides, not the clock.
+    if (session.receiver.Reading() && Clock::now() >= until_) return std::nullopt;
+  }
   return until_;
 }
 
@@ -127,7 +131,7 @@ bool Scenario::Start(Session& session) {
   return true;
 }
 
-bool Scenario::Settle(Clock::time_point now) {
+bool Scenario::Settle(Clock::time_point now, bool reading) {
   const Statement& statement = *waiting_;
   if (statement.type == StatementType::Wait) return now >= until_;
   ExpectResult& result = ResultOf(statement);
@@ -139,7 +143,9 @@ bool Scenario::Settle(Clock::time_point now) {
                        DescribeArrival(came.frame) + " nach " + Ms(result.waited));
       return true;
     }
-    if (now < until_) return false;
+    // A message begun within the time is a byte that came: its event, at its
+    // end or cut, fails the expectation.
+    if (now < until_ || reading) return false;
     result.outcome = ExpectResult::Outcome::Met;
     result.waited = statement.time;
     return true;
@@ -166,7 +172,7 @@ bool Scenario::Settle(Clock::time_point now) {
 void Scenario::Step(Session& session) {
   while (!over_ && !session.quit_requested) {
     if (waiting_) {
-      if (!Settle(Clock::now())) return;
+      if (!Settle(Clock::now(), session.receiver.Reading())) return;
       waiting_ = nullptr;
       if (failed_) break;
       continue;

@@ -49,8 +49,10 @@ class Scenario : public TrafficObserver {
   void OnTraffic(const TrafficEvent& event) override;
 
   // When Step has work: at once while a statement is due or a message waits
-  // for the running "expect", the end of its time otherwise; none once over.
-  std::optional<std::chrono::steady_clock::time_point> Deadline() const;
+  // for the running "expect", the end of its time otherwise; none once over,
+  // and none while "expect nothing" has run out with a message still being
+  // read (its end, or its cut at the receiver's deadline, fails it).
+  std::optional<std::chrono::steady_clock::time_point> Deadline(const Session& session) const;
 
   // Ends the run where it stands: the failure line, or the line of the
   // expectations met; a run stopped before its end (a stop request, the
@@ -74,7 +76,8 @@ class Scenario : public TrafficObserver {
   // Starts the statement at `next_`; true when it is done at once.
   bool Start(Session& session);
   // Looks at the running wait: true when it is over (met or failed).
-  bool Settle(std::chrono::steady_clock::time_point now);
+  // `reading`: a message has begun on the line and not yet ended.
+  bool Settle(std::chrono::steady_clock::time_point now, bool reading);
   void Fail(ExpectResult& result, std::string text);
   ExpectResult& ResultOf(const Statement& statement);
 

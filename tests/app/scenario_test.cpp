@@ -124,8 +124,8 @@ TEST_F(ScenarioRun, StatementsRunInOrderAndWaitForWhatTheyExpect) {
   Start("A 5\nsend K0\\x31\nexpect R\nexpect F within 60000\nB 7\n");
   EXPECT_EQ(device->written_, "A005K01");
   EXPECT_FALSE(scenario->Over());
-  ASSERT_TRUE(scenario->Deadline());
-  EXPECT_GT(*scenario->Deadline(), std::chrono::steady_clock::now());  // waits for "R"
+  ASSERT_TRUE(scenario->Deadline(session));
+  EXPECT_GT(*scenario->Deadline(session), std::chrono::steady_clock::now());  // waits for "R"
   Peer("R");
   EXPECT_FALSE(scenario->Over());
   Peer("F");
@@ -187,6 +187,21 @@ TEST_F(ScenarioRun, ExpectNothingFailsOnAnyByteWithinItsTime) {
   EXPECT_EQ(scenario->FailureLine(),
             "t.tps:2: erwartet nichts innerhalb 60000 ms, gekommen \"\\x01\" beginnt keine "
             "Nachricht nach 0 ms\n");
+  // A message whose first byte came in time fails it, although it ends
+  // (here: is cut) only after the time is up.
+  now += std::chrono::seconds(10);
+  session.receiver.Take(session, "A0", {now, LogClock::time_point{}});
+  Start("expect nothing within 0\n");
+  EXPECT_FALSE(scenario->Over());
+  EXPECT_FALSE(scenario->Deadline(session)) << "the receiver's deadline decides";
+  now += std::chrono::seconds(10);
+  session.receiver.Expire(session, now);
+  scenario->Step(session);
+  ASSERT_TRUE(scenario->Failed());
+  EXPECT_EQ(scenario->FailureLine().rfind(
+                "t.tps:1: erwartet nichts innerhalb 0 ms, gekommen \"A0\" unvollst\xE4ndig", 0),
+            0u)
+      << scenario->FailureLine();
 }
 
 TEST_F(ScenarioRun, QuitEndsItAsItsEndWouldAStopDoesNot) {
