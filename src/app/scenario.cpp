@@ -43,6 +43,13 @@ std::chrono::milliseconds Waited(Clock::time_point from, Clock::time_point to) {
                   std::chrono::duration_cast<std::chrono::milliseconds>(to - from));
 }
 
+// A request a command statement queued that waits for the message being
+// read to end: the next statement waits with it, so that it cannot overtake
+// it (a "send", the scenario's end).
+bool RequestHeld(const Session& session) {
+  return session.port && session.pending.SendPending && session.receiver.Reading();
+}
+
 }  // namespace
 
 std::string DescribeArrival(const Frame& frame) {
@@ -84,7 +91,8 @@ void Scenario::OnTraffic(const TrafficEvent& event) {
 
 std::optional<Clock::time_point> Scenario::Deadline(const Session& session) const {
   if (over_) return std::nullopt;
-  if (!waiting_) return kAtOnce;
+  // A held request goes out when the receiver ends or cuts its message.
+  if (!waiting_) return RequestHeld(session) ? std::nullopt : std::optional(kAtOnce);
   if (waiting_->type == StatementType::Expect && !arrivals_.empty()) return kAtOnce;
   if (waiting_->type == StatementType::ExpectNothing) {
     if (byte_came_) return kAtOnce;
@@ -177,6 +185,7 @@ void Scenario::Step(Session& session) {
       if (failed_) break;
       continue;
     }
+    if (RequestHeld(session)) return;
     if (next_ == script_.statements.size()) break;
     Start(session);
   }

@@ -50,8 +50,9 @@ class Scenario : public TrafficObserver {
 
   // When Step has work: at once while a statement is due or a message waits
   // for the running "expect", the end of its time otherwise; none once over,
-  // and none while "expect nothing" has run out with a message still being
-  // read (its end, or its cut at the receiver's deadline, fails it).
+  // none while a request waits for the message being read to end, and none
+  // while "expect nothing" has run out with a message still being read (its
+  // end, or its cut at the receiver's deadline, fails it).
   std::optional<std::chrono::steady_clock::time_point> Deadline(const Session& session) const;
 
   // Ends the run where it stands: the failure line, or the line of the

@@ -5,6 +5,7 @@
 
 #include "app/exit_codes.h"
 #include "app/junit_report.h"
+#include "app/loop.h"
 #include "app/scenario.h"
 #include "app/script_reader.h"
 #include "session_fixture.h"
@@ -135,6 +136,23 @@ TEST_F(ScenarioRun, StatementsRunInOrderAndWaitForWhatTheyExpect) {
   EXPECT_TRUE(session.quit_requested);
   EXPECT_EQ(session.exit_code, kExitNormal);
   EXPECT_NE(console.log_.find("t.tps: 2 von 2 Erwartungen erf\xFCllt\n"), std::string::npos);
+}
+
+// A request held back by a message being read holds the statements after
+// it: nothing overtakes it, and the run does not end before it went out.
+TEST_F(ScenarioRun, AStatementWaitsForTheRequestBeforeIt) {
+  now += std::chrono::seconds(10);
+  session.receiver.Take(session, "A0", {now, LogClock::time_point{}});
+  Start("A 5\nsend X\n");
+  EXPECT_EQ(device->written_, "");
+  EXPECT_FALSE(scenario->Deadline(session));
+  EXPECT_FALSE(scenario->Over());
+  now += std::chrono::seconds(10);
+  ExpireMessage(session, now);  // the cut "A0" is answered, then the request goes
+  scenario->Step(session);
+  EXPECT_EQ(device->written_, "RA005X");
+  EXPECT_TRUE(scenario->Over());
+  EXPECT_FALSE(scenario->Failed());
 }
 
 TEST_F(ScenarioRun, AMessageThatCameEarlyWaitsForTheNextExpect) {
