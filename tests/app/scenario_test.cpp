@@ -237,7 +237,7 @@ TEST_F(ScenarioRun, QuitEndsItAsItsEndWouldAStopDoesNot) {
 }
 
 TEST_F(ScenarioRun, TheReportHasOneCasePerExpect) {
-  Start("expect A005\nexpect nothing within 0\nexpect A<&>\"'\nexpect R\n");
+  Start("expect A005\nexpect nothing within 0\nexpect A<&>\"'\x01\nexpect R\n");
   Peer("A005");
   Peer("B");  // B is no answer: "B" starts a message that never ends
   const std::string xml = JunitReport(*scenario, std::chrono::milliseconds(1234));
@@ -252,7 +252,9 @@ TEST_F(ScenarioRun, TheReportHasOneCasePerExpect) {
   EXPECT_NE(xml.find("name=\"4: expect R\""), std::string::npos);
   EXPECT_NE(xml.find("<skipped message=\"nicht erreicht\"/>"), std::string::npos);
   // Markup in the statement and umlauts in the text are escaped and UTF-8.
-  EXPECT_NE(xml.find("name=\"3: expect A&lt;&amp;&gt;&quot;&apos;\""), std::string::npos)
+  // A control byte, which XML cannot hold, is its picture (U+2401).
+  EXPECT_NE(xml.find("name=\"3: expect A&lt;&amp;&gt;&quot;&apos;\xE2\x90\x81\""),
+            std::string::npos)
       << xml;
   EXPECT_NE(xml.find("unvollst\xC3\xA4ndig"), std::string::npos) << xml;
 }
