@@ -11,6 +11,8 @@
 #include "log/console.h"
 #include "protocol/options.h"
 #include "app/answer_times.h"
+#include "app/answer_faults.h"
+#include "app/answers.h"
 #include "app/panel.h"
 #include "app/port_choices.h"
 #include "app/receiver.h"
@@ -23,6 +25,7 @@ namespace tapix {
 
 class LogHistory;
 class Statistics;
+class Scenario;
 class Tap;
 
 struct Session {
@@ -55,6 +58,14 @@ struct Session {
   // The counts of the traffic for the summary (the "stats" command); null
   // when none are kept.
   Statistics* statistics = nullptr;
+  // How the next messages are answered besides the boxes ("answer next"),
+  // the records for the next queries ("records"), and the answers that wait
+  // for their moment, in the order they fall due.
+  AnswerFaults faults;
+  RecordQueue records;
+  std::vector<DelayedAnswer> delayed_answers;
+  // The scenario this run plays (--script), null without one.
+  Scenario* scenario = nullptr;
   // The line tap when this run sits between two devices (the port above
   // then stays closed), with the port numbers of its register and dispenser
   // sides.

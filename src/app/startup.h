@@ -27,6 +27,8 @@ struct StartOptions {
   bool explain = false;                      // --explain
   bool hex = false;                          // --hex
   std::string trace_path;                    // --trace=FILE
+  std::string script_path;                   // --script=FILE: a scenario, headless
+  std::string report_path;                   // --report=FILE: its JUnit XML report
   std::string error;                         // an option we do not know
   std::vector<std::string> further_arguments; // positional ones after the first (ignored)
 };

@@ -37,6 +37,7 @@ const char* WriteName(WriteKind what) {
     case WriteKind::Answer: return "answer";
     case WriteKind::Record: return "record";
     case WriteKind::Request: return "request";
+    case WriteKind::Bytes: return "bytes";
   }
   return "";
 }

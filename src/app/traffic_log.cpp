@@ -127,6 +127,15 @@ void LogUnexpected(Console& console, const TrafficEvent& event, const TrafficLog
   LogLine(console, event.direction, line + "\n");
 }
 
+// The marker's text as given, control bytes shown as '?', so that it stays
+// one line.
+void LogMarker(Console& console, std::string_view text) {
+  std::string shown(text);
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  console.Log("Marke: " + shown + "\n");
+}
+
 }  // namespace
 
 void LogTraffic(Console& console, const TrafficEvent& event) {
@@ -161,8 +170,11 @@ void LogTraffic(Console& console, const TrafficEvent& event, const TrafficLogSty
       Logf(console, "COM%u: Verbindung unterbrochen (Ger\xE4t entfernt oder Gegenstelle beendet)\n",
            event.port);
       return;
-    case TrafficKind::Timeout:
     case TrafficKind::Marker:
+      console.Mark(event.when.wall);
+      LogMarker(console, event.bytes);
+      return;
+    case TrafficKind::Timeout:
       return;
   }
 }

@@ -89,7 +89,7 @@ TYPED_TEST_P(ExplainCases, ExplainsEveryKindAndTimesEveryAnswer) {
   tapix->Command("A 9");
   EXPECT_EQ(line.Receive(4), "A009");
   line.Send("R");
-  this->Expect(*tapix, "gesendet: A009  = Kellnerfreigabe: Kellner 9\nR  = Quittung, nach ", at);
+  this->Expect(*tapix, "gesendet: A009  = Kellnerfreigabe: Kellner 9\nOK: Anfrage A009\nR  = Quittung, nach ", at);
   this->Quit(*tapix);
 }
 
