@@ -80,7 +80,24 @@ bool LogFileConsole::Append(std::string_view text) {
   return false;
 }
 
+void LogFileConsole::BeginBatch() {
+  inner_.BeginBatch();
+  ++batches_;
+}
+
+void LogFileConsole::EndBatch() {
+  inner_.EndBatch();
+  if (batches_ == 0 || --batches_ > 0 || held_.empty()) return;
+  const std::string lines = std::move(held_);
+  held_.clear();
+  Write(lines);
+}
+
 void LogFileConsole::Write(std::string_view text) {
+  if (batches_ > 0) {
+    held_.append(text);
+    return;
+  }
   if (failed_) return;
   if (Append(text)) return;
   // A full disk or a lost mount: said once, then the run goes on without the
