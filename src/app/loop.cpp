@@ -1,5 +1,8 @@
 #include "app/loop.h"
 
+#include <chrono>
+
+#include "app/reopen.h"
 #include "app/transmit.h"
 #include "serial/port.h"
 
@@ -53,6 +56,7 @@ bool CheckHangup(Session& session) {
   session.receiver.Cut(session);
   Publish(session, HangupEvent(session.settings.port, Direction::FromPeer));
   ClosePort(session.port);
+  AwaitPort(session, std::chrono::steady_clock::now());
   return true;
 }
 
