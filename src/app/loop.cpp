@@ -17,6 +17,11 @@ constexpr std::size_t kReadChunk = 4096;
 void ReadPort(Session& session) {
   if (!session.port) return;
   session.port->ClearErrors();
+  // The peer closed or opened its end (the virtual line): the message it was
+  // sending ends here, cut as by its time-out, before anything that came
+  // since is read, so no fragment is glued to the next connection's first
+  // message.
+  if (session.port->TakePeerChange()) session.receiver.Cut(session);
   unsigned char buffer[kReadChunk];
   const ByteTime now = ByteTime::Now();
   for (;;) {

@@ -14,7 +14,8 @@
 
 namespace tapix {
 
-// Clears the line errors, reads what is waiting on the port (never waiting
+// Clears the line errors, cuts the message being read when the peer closed
+// or opened its end since, reads what is waiting on the port (never waiting
 // for more) and hands it to the receiver, then writes the pending request.
 // Does nothing without an open port.
 void ReadPort(Session& session);

@@ -244,5 +244,31 @@ TEST(TapSides, ASideRemovedAndRestoredIsWaitedForAndWhatItMissedIsMarked) {
   EXPECT_EQ(tapix.Wait(), 0);
 }
 
+// The peer leaves in the middle of a message and a new connection begins at
+// once: the half message ends at the close, as a time-out, and the next
+// connection's messages are read on their own.
+TEST(VirtualLineHangUp, AHalfMessageIsNotGluedToTheNextConnectionsFirst) {
+  TempDir config;
+  const std::string link = config.path() + "/isb";
+  TapixProcess tapix({"--no-window", "--pty=" + link}, config.path());
+  const std::size_t ready = tapix.WaitFor(") succeeded\n");
+  ASSERT_NE(ready, std::string::npos) << tapix.Log();
+  int peer = OpenPeer(link);
+  ASSERT_GE(peer, 0);
+  ASSERT_EQ(::write(peer, "T012", 4), 4);
+  std::this_thread::sleep_for(milliseconds(20));
+  ::close(peer);
+  peer = OpenPeer(link);
+  ASSERT_GE(peer, 0);
+  ASSERT_EQ(::write(peer, "A005", 4), 4);
+  ASSERT_NE(tapix.WaitFor("A005\nR\n", ready), std::string::npos) << tapix.Log();
+  const std::string log = tapix.Log().substr(ready);
+  EXPECT_NE(log.find("T012 timeout\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("T012A"), std::string::npos) << log;
+  ::close(peer);
+  tapix.Command("quit");
+  EXPECT_EQ(tapix.Wait(), 0);
+}
+
 }  // namespace
 }  // namespace tapix::fault
