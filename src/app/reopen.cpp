@@ -42,15 +42,20 @@ void LoseTapSide(Session& session, Tap::Side side, ReopenSchedule::Time now) {
 }
 
 std::optional<ReopenSchedule::Time> NextReopen(const Session& session) {
-  std::optional<ReopenSchedule::Time> first = session.port_return.Deadline();
-  for (const ReopenSchedule& side : session.tap_returns) {
-    const auto next = side.Deadline();
+  // Only what is still away: a deadline kept for a port that is open again
+  // would be past for ever, and the loop would never sleep.
+  std::optional<ReopenSchedule::Time> first;
+  if (!session.port) first = session.port_return.Deadline();
+  if (!session.tap) return first;
+  for (const Tap::Side side : {Tap::Register, Tap::Dispenser}) {
+    const auto next = session.tap->Present(side) ? std::nullopt : session.tap_returns[side].Deadline();
     if (next && (!first || *next < *first)) first = next;
   }
   return first;
 }
 
 void ReopenDue(Session& session, ReopenSchedule::Time now) {
+  if (session.port) session.port_return.End();  // opened meanwhile, by any way
   if (!session.port && session.port_return.Due(now)) {
     session.port = TryReopen(session, session.settings.port, Direction::FromPeer);
     if (session.port) session.port_return.End();

@@ -330,8 +330,8 @@ TEST_F(HealingTest, APortThatComesBackIsOpenedAgainAndAnswers) {
   EXPECT_EQ(session.exit_code, kExitNormal);
 }
 
-// With Autoconnect 0 nothing is waited for: the hang-up ends the run when no
-// more input can come. A port chosen during a wait ends the wait.
+// With Autoconnect 0 nothing is waited for. A port chosen during a wait ends
+// the wait, and so does the port opened again some other way.
 TEST_F(HealingTest, WithoutAutoconnectOrWhenAnotherPortIsChosenNothingIsWaitedFor) {
   ComingBack device(202);
   session.settings.port = device.Number();
@@ -356,6 +356,19 @@ TEST_F(HealingTest, WithoutAutoconnectOrWhenAnotherPortIsChosenNothingIsWaitedFo
   device.Back();
   OnTimeout(session, std::chrono::steady_clock::now() + std::chrono::seconds(1));
   EXPECT_EQ(session.port, nullptr) << "the old port came back after another was chosen";
+
+  // Waited for, then opened some other way: no deadline stays behind (a past
+  // one would keep the loop from sleeping).
+  session.settings.port = device.Number();
+  session.port = OpenNumber(device.Number());
+  device.Gone();
+  OnPortInput(session);
+  ASSERT_TRUE(session.port_return.Waiting());
+  device.Back();
+  session.port = OpenNumber(device.Number());
+  EXPECT_FALSE(NextDeadline(session));
+  OnTimeout(session, std::chrono::steady_clock::now() + std::chrono::seconds(1));
+  EXPECT_FALSE(session.port_return.Waiting());
 }
 
 // The tap waits for each side that goes away, always: what the remaining
