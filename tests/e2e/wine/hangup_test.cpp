@@ -8,6 +8,7 @@
 #include <memory>
 #include <thread>
 
+#include "fault_support.h"
 #include "wine_line.h"
 
 namespace tapix::wine {
@@ -46,17 +47,8 @@ class PluggedCom {
   int slave_ = -1;
 };
 
-std::size_t CountOf(const std::string& log, const std::string& text) {
-  std::size_t n = 0;
-  for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
-  return n;
-}
-
-double CpuOver(TapixProcess& tapix, milliseconds span) {
-  const double before = tapix.CpuSeconds();
-  std::this_thread::sleep_for(span);
-  return tapix.CpuSeconds() - before;
-}
+using e2e::Occurrences;
+using fault::CpuOver;
 
 // With --autoconnect a COM port that went away is opened again once it is
 // back, and answers; one line at the loss and one at the return, and the
@@ -81,8 +73,8 @@ TEST(WineHangUp, WithAutoconnectAComPortThatComesBackIsOpenedAgain) {
   com.Line().Send("A005");
   EXPECT_EQ(com.Line().Receive(1), "R");
   EXPECT_NE(tapix.WaitFor("A005\nR\n", back), std::string::npos) << tapix.Log();
-  EXPECT_EQ(CountOf(tapix.Log(), "Verbindung unterbrochen"), 1u) << tapix.Log();
-  EXPECT_EQ(CountOf(tapix.Log(), "failed"), 0u) << "the tries are quiet: " << tapix.Log();
+  EXPECT_EQ(Occurrences(tapix.Log(), "Verbindung unterbrochen"), 1u) << tapix.Log();
+  EXPECT_EQ(Occurrences(tapix.Log(), "failed"), 0u) << "the tries are quiet: " << tapix.Log();
   tapix.Command("quit");
   EXPECT_EQ(tapix.Wait(milliseconds(15000)), 0);
 }
