@@ -21,13 +21,15 @@ inline constexpr const char* kNotForwarded = " (nicht weitergeleitet)";
 //               its line feed when not forwarded
 //   Unexpected  one "%c (%02X) unerwartet" line per byte (marked as Received)
 //   Written     an answer: the trace of the byte that went out and its line
-//               ("R"), whether or not it went out; a record or a request:
+//               ("R"), whether or not it went out; a record, a request or
+//               a scenario's bytes:
 //               the trace and the echo of what went out, ended by a line feed
 //               when all of it went, else by " timeout (TEXT)"
 //   Opened      "CreateFile (COMn) succeeded"
 //   HungUp      "COMn: Verbindung unterbrochen (...)"
 //   Returned    "COMn: Verbindung wieder hergestellt"
-//   Timeout, Marker: nothing (the cut message's own line says "timeout")
+//   Marker      "Marke: TEXT"
+//   Timeout: nothing (the cut message's own line says "timeout")
 void LogTraffic(Console& console, const TrafficEvent& event);
 
 }  // namespace tapix
