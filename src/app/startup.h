@@ -26,6 +26,7 @@ struct StartOptions {
   bool tap_listen = false;                   // --tap-listen: decode only, forward nothing
   std::string script_path;                   // --script=FILE: a scenario, headless
   std::string report_path;                   // --report=FILE: its JUnit XML report
+  std::optional<bool> autoconnect;           // --autoconnect, --no-autoconnect (last wins)
   std::string error;                         // an option we do not know
   std::vector<std::string> further_arguments; // positional ones after the first (ignored)
 };

@@ -16,8 +16,11 @@ const char* MarkerOf(Direction direction) {
   }
 }
 
-// A line that starts with the direction marker is written in one piece.
-void LogLine(Console& console, Direction direction, const std::string& line) {
+// A line that starts with the direction marker is written in one piece, the
+// mark of what was not forwarded before its line feed.
+void LogLine(Console& console, Direction direction, std::string line, bool forwarded) {
+  if (!forwarded) line.insert(line.empty() || line.back() != '\n' ? line.size() : line.size() - 1,
+                              kNotForwarded);
   const char* marker = MarkerOf(direction);
   console.Log(marker[0] == '\0' ? line : marker + line);
 }
@@ -59,14 +62,14 @@ void LogTraffic(Console& console, const TrafficEvent& event) {
   switch (event.kind) {
     case TrafficKind::Received:
       console.Mark(event.frame.first.wall);
-      LogLine(console, event.direction, FrameLine(event.frame));
+      LogLine(console, event.direction, FrameLine(event.frame), event.forwarded);
       return;
     case TrafficKind::Unexpected:
       for (char byte : event.bytes) {
         Frame single;
         single.text.assign(1, byte);
         console.Mark(event.when.wall);
-        LogLine(console, event.direction, FrameLine(single));
+        LogLine(console, event.direction, FrameLine(single), event.forwarded);
       }
       return;
     case TrafficKind::Written:
@@ -78,6 +81,9 @@ void LogTraffic(Console& console, const TrafficEvent& event) {
     case TrafficKind::HungUp:
       Logf(console, "COM%u: Verbindung unterbrochen (Ger\xE4t entfernt oder Gegenstelle beendet)\n",
            event.port);
+      return;
+    case TrafficKind::Returned:
+      Logf(console, "COM%u: Verbindung wieder hergestellt\n", event.port);
       return;
     case TrafficKind::Marker:
       console.Mark(event.when.wall);
