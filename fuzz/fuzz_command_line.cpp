@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,8 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 // The words the parser must know when it reports no error.
 bool KnownOption(std::string_view word) {
   for (const char* name : {"--help", "--version", "--list", "--timestamps", "--raw", "--tap-listen",
-                           "--no-window", "--headless", "--pty", "--explain", "--hex"}) {
+                           "--no-window", "--headless", "--pty", "--explain", "--hex", "--autoconnect",
+                           "--no-autoconnect"}) {
     if (word == name) return true;
   }
   for (const char* prefix : {"--log=", "--tap=", "--tap-listen=", "--pty=", "--trace=", "--script=", "--report="}) {
@@ -71,6 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (options.error.empty()) {
     if (options.tap_listen && options.tap_port.empty()) std::abort();
     if (!options.tap_port.empty() && options.virtual_line) std::abort();
+    // The last of --autoconnect and --no-autoconnect counts.
+    std::optional<bool> autoconnect;
+    for (const std::string& word : words)
+      if (word == "--autoconnect" || word == "--no-autoconnect") autoconnect = word == "--autoconnect";
+    if (options.autoconnect != autoconnect) std::abort();
     if (options.virtual_line != false && !tapix::VirtualLineSupported()) std::abort();
     // A scenario: headless, on its own line (no tap), the only one a report is for.
     if (!options.report_path.empty() && options.script_path.empty()) std::abort();

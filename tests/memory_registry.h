@@ -23,8 +23,9 @@ class MemoryRegistry final : public RegistryBackend {
     std::vector<std::uint8_t> data;
   };
 
-  // Opening a key below this root with any write right fails with
-  // ERROR_ACCESS_DENIED (reading still works).
+  // Opening a key below this root with any write right, or creating a
+  // missing one whatever the rights asked for, fails with
+  // ERROR_ACCESS_DENIED (reading what exists still works).
   void RefuseWrites(RegHandle root) { read_only_.insert(root); }
 
   // Adds a value to the key root\path (the key is made when missing).
@@ -49,7 +50,8 @@ class MemoryRegistry final : public RegistryBackend {
 
   long CreateKey(RegHandle root, std::string_view subkey, std::uint32_t access,
                  RegHandle* key) override {
-    if (read_only_.count(root) && (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)))
+    const bool exists = keys_.count({root, std::string(subkey)}) != 0;
+    if (read_only_.count(root) && (!exists || (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY))))
       return ERROR_ACCESS_DENIED;
     keys_[{root, std::string(subkey)}];
     return Open(root, subkey, access, key);

@@ -34,10 +34,10 @@ void OnStop(Session& session) { OnCommand(session, ctl::Exit); }
 bool OnTapInput(Session& session, Tap::Side side) {
   Tap& tap = *session.tap;
   tap.Pump(side, ByteTime::Now());
-  tap.Expire(std::chrono::steady_clock::now());
+  const SteadyTime now = std::chrono::steady_clock::now();
+  tap.Expire(now);
   if (!tap.Device(side).HungUp()) return true;
-  tap.Cut(side);
-  Publish(session, HangupEvent(session.tap_ports[side], Tap::DirectionOf(side)));
+  LoseTapSide(session, side, now);
   return false;
 }
 
@@ -50,6 +50,7 @@ std::optional<SteadyTime> NextDeadline(const Session& session) {
   if (session.port) consider(session.receiver.Deadline());
   consider(DelayedAnswerDue(session));
   if (session.scenario) consider(session.scenario->Deadline(session));
+  consider(NextReopen(session));
   return first;
 }
 
@@ -61,6 +62,7 @@ void OnTimeout(Session& session, SteadyTime now) {
     const std::optional<SteadyTime> due = session.scenario->Deadline(session);
     if (due && *due <= now) session.scenario->Step(session);
   }
+  ReopenDue(session, now);
 }
 
 EventLoop::EventLoop(Session& session, ConsoleInput* input, Front front, int query_period_ms)
@@ -79,7 +81,7 @@ const std::vector<EventWatch>& EventLoop::Sources() {
   if (session_.port) add(session_.port->InputWaitHandle(), EventSource::Port);
   if (session_.tap) {
     for (const Tap::Side side : {Tap::Register, Tap::Dispenser}) {
-      if (!side_open_[side]) continue;
+      if (!session_.tap->Present(side)) continue;
       add(session_.tap->Device(side).InputWaitHandle(),
           side == Tap::Register ? EventSource::TapRegister : EventSource::TapDispenser);
     }
@@ -118,10 +120,10 @@ void EventLoop::Dispatch(const EventSources& ready) {
   if (ready.Has(EventSource::Port) && session_.port && session_.port.get() == watched_port_)
     OnPortInput(session_);
   if (session_.tap) {
-    if (ready.Has(EventSource::TapRegister) && side_open_[Tap::Register])
-      side_open_[Tap::Register] = OnTapInput(session_, Tap::Register);
-    if (ready.Has(EventSource::TapDispenser) && side_open_[Tap::Dispenser])
-      side_open_[Tap::Dispenser] = OnTapInput(session_, Tap::Dispenser);
+    if (ready.Has(EventSource::TapRegister) && session_.tap->Present(Tap::Register))
+      OnTapInput(session_, Tap::Register);
+    if (ready.Has(EventSource::TapDispenser) && session_.tap->Present(Tap::Dispenser))
+      OnTapInput(session_, Tap::Dispenser);
   }
   OnTimeout(session_, std::chrono::steady_clock::now());
 }
@@ -147,15 +149,10 @@ bool EventLoop::ServeConsole() {
 
 bool EventLoop::Ended() {
   if (session_.quit_requested) return true;
-  if (front_ == Front::Window) return false;
-  if (session_.tap) {
-    // The tap cannot open its ports again.
-    if (side_open_[Tap::Register] || side_open_[Tap::Dispenser]) return false;
-    session_.console->Log("Beide Schnittstellen unterbrochen: Ende.\n");
-  } else {
-    if (session_.port || (input_ && input_->Open())) return false;
-    session_.console->Log("Keine Schnittstelle offen und keine Eingabe mehr: Ende.\n");
-  }
+  // The tap waits for a side that went away as long as it runs.
+  if (front_ == Front::Window || session_.tap) return false;
+  if (session_.port || session_.port_return.Waiting() || (input_ && input_->Open())) return false;
+  session_.console->Log("Keine Schnittstelle offen und keine Eingabe mehr: Ende.\n");
   session_.exit_code = kExitNoPort;
   OnCommand(session_, ctl::Exit);
   return true;

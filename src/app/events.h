@@ -45,15 +45,17 @@ void OnPortInput(Session& session);
 // A stop request (Ctrl+C, SIGTERM, closing the console): "Beenden".
 void OnStop(Session& session);
 // Input on one side of the tap: forwarded, then decoded. False once that
-// side has hung up (said once on the console): it is not watched again.
+// side has hung up (said once on the console): it is not watched until it is
+// back (app/reopen.h).
 bool OnTapInput(Session& session, Tap::Side side);
 
 // The deadlines: moments at which a handler has work without any input: the
 // cut of a message a pause has ended, by the port's receiver (then the
 // request that waited for it goes out) and by the tap's decoders; an answer
 // delayed by "answer next delay MS"; a scenario's next statement (at once,
-// or when its "expect" or "wait" has run out). Another source of deadlines
-// joins here and in OnTimeout, nowhere else.
+// or when its "expect" or "wait" has run out); the next try to open a port
+// or a side of the tap that went away (app/reopen.h). Another source of
+// deadlines joins here and in OnTimeout, nowhere else.
 std::optional<SteadyTime> NextDeadline(const Session& session);
 // Does the work of every deadline that has passed by `now`.
 void OnTimeout(Session& session, SteadyTime now);
@@ -85,7 +87,7 @@ struct EventWatch {
 class EventLoop {
  public:
   // Whether a window is open. Without one, the run ends when nothing more
-  // can happen: no port and no more input, or both sides of the tap gone.
+  // can happen: no port, none waited for, and no more input.
   enum class Front { Console, Window };
 
   // `input`: the console's command lines, null when none are read.
@@ -111,9 +113,10 @@ class EventLoop {
   // commands cannot hold the end of the run.
   void Dispatch(const EventSources& ready);
 
-  // True once the run is over: quit requested, or (without a window) ended
-  // here for want of anything that could still happen, with its console line
-  // and exit code kExitNoPort.
+  // True once the run is over: quit requested, or (without a window and
+  // without the tap, which waits for its sides) ended here for want of
+  // anything that could still happen — no port, none waited for, no more
+  // input — with its console line and exit code kExitNoPort.
   bool Ended();
 
   // Waits and dispatches with the platform's wait set until the run is over.
@@ -135,7 +138,6 @@ class EventLoop {
   PeriodicTimer timer_;
   WaitHandle stop_;
   const SerialDevice* watched_port_ = nullptr;
-  bool side_open_[2] = {true, true};
   std::vector<EventWatch> sources_;  // kept: a turn allocates nothing
   std::uint64_t turns_ = 0;
 };

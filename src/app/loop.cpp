@@ -1,5 +1,8 @@
 #include "app/loop.h"
 
+#include <chrono>
+
+#include "app/reopen.h"
 #include "app/transmit.h"
 #include "serial/port.h"
 
@@ -14,6 +17,11 @@ constexpr std::size_t kReadChunk = 4096;
 void ReadPort(Session& session) {
   if (!session.port) return;
   session.port->ClearErrors();
+  // The peer closed or opened its end (the virtual line): the message it was
+  // sending ends here, cut as by its time-out, before anything that came
+  // since is read, so no fragment is glued to the next connection's first
+  // message.
+  if (session.port->TakePeerChange()) session.receiver.Cut(session);
   unsigned char buffer[kReadChunk];
   const ByteTime now = ByteTime::Now();
   for (;;) {
@@ -53,6 +61,7 @@ bool CheckHangup(Session& session) {
   session.receiver.Cut(session);
   Publish(session, HangupEvent(session.settings.port, Direction::FromPeer));
   ClosePort(session.port);
+  AwaitPort(session, std::chrono::steady_clock::now());
   return true;
 }
 

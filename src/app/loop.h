@@ -14,7 +14,8 @@
 
 namespace tapix {
 
-// Clears the line errors, reads what is waiting on the port (never waiting
+// Clears the line errors, cuts the message being read when the peer closed
+// or opened its end since, reads what is waiting on the port (never waiting
 // for more) and hands it to the receiver, then writes the pending request.
 // Does nothing without an open port.
 void ReadPort(Session& session);
@@ -37,8 +38,8 @@ void ExpireMessage(Session& session, std::chrono::steady_clock::time_point now);
 void PassAfterEvent(Session& session);
 
 // When the open port has hung up (adapter pulled, peer gone): the message
-// being read is cut, then one console line, the port closed. Returns true
-// when it closed the port.
+// being read is cut, then one console line, the port closed, and waited for
+// when Autoconnect is 1 (app/reopen.h). Returns true when it closed the port.
 bool CheckHangup(Session& session);
 
 // Closes the session's port; the message being read is cut (answered and

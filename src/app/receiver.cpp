@@ -52,7 +52,8 @@ void Receiver::Expire(Session& session, std::chrono::steady_clock::time_point no
 void Receiver::Cut(Session& session) {
   std::optional<Frame> cut = framer_.Cut();
   if (!cut) return;
-  Found(session, std::move(*cut));
+  batch_.AddCut(Direction::FromPeer, *cut, ByteTime::Now());
+  AnswerMessage(session, *cut, batch_);
   Publish(session, batch_);
 }
 

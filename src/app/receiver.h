@@ -38,7 +38,8 @@ class Receiver {
   // Cuts the message being read when its deadline has passed by `now`.
   void Expire(Session& session, std::chrono::steady_clock::time_point now);
 
-  // Cuts the message being read now: the port is about to close.
+  // Cuts the message being read now, as its time-out would: the port is
+  // about to close, or the peer closed or opened its end.
   void Cut(Session& session);
 
   // When the message being read is cut unless more comes; none when no

@@ -17,6 +17,7 @@
 #include "app/port_choices.h"
 #include "app/receiver.h"
 #include "app/traffic.h"
+#include "app/reopen.h"
 #include "app/traffic_log.h"
 #include "serial/port_settings.h"
 #include "serial/serial_device.h"
@@ -71,6 +72,11 @@ struct Session {
   // sides.
   Tap* tap = nullptr;
   std::uint32_t tap_ports[2] = {};
+
+  // Lines that heal (app/reopen.h): the next try of the port that hung up
+  // (when Autoconnect is 1), and of each side of the tap that did (always).
+  ReopenSchedule port_return;
+  ReopenSchedule tap_returns[2];
 
   // The front end's port configuration dialog: shows the settings for the
   // named device and returns true with a complete DCB when the operator

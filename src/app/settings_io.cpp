@@ -17,9 +17,10 @@ void LoadFromRegistryAt(RegHandle root, PortSettings& settings, std::string_view
                         std::string_view base_path) {
   RegistryKey key;
   std::uint32_t baud = settings.dcb.BaudRate;
-  // Opened, not created: a load writes nothing, on every platform, so a run
-  // that saves nothing (the port question cancelled) leaves no trace.
-  if (key.OpenPath(root, base_path, key_name, KEY_READ) != ERROR_SUCCESS) return;
+  // Opened as RegCreateKeyEx opens it: a missing key is made (empty) where
+  // this process may write, on every platform; the values come with the
+  // first save. Where it may not, the load reads nothing and says nothing.
+  if (key.CreatePath(root, base_path, key_name, KEY_READ) != ERROR_SUCCESS) return;
 
   // Each value on its own: one that is missing or unreadable leaves its field.
   key.ReadWord("Port", settings.port);
@@ -86,7 +87,8 @@ void LoadFromMachineAndUser(PortSettings& settings, std::string_view key_name,
                             std::string_view base_path) {
   LoadFromRegistryAt(HKEY_LOCAL_MACHINE, settings, key_name, base_path);
   // Without the key below HKEY_CURRENT_USER the load changes nothing (and
-  // creates nothing: the user's key is made only by a save that needs it).
+  // creates nothing there: the user's key is made only by a save that needs
+  // it).
   if (KeyExists(HKEY_CURRENT_USER, key_name, base_path))
     LoadFromRegistryAt(HKEY_CURRENT_USER, settings, key_name, base_path);
 }

@@ -14,9 +14,10 @@
 namespace tapix {
 
 // Reads "Port", "Baud", "Bits", "Parity", "StopBits" and "Autoconnect" into
-// settings. A missing key changes nothing and is not created (RegOpenKeyEx,
-// not RegCreateKeyEx: a load writes nothing); a missing or unreadable value
-// leaves its field; "Baud" is taken only when it is a rate of BaudTable.
+// settings. A missing key changes nothing; it is created empty when the
+// process may write there (RegCreateKeyEx), so a first run leaves the empty
+// key; a missing or unreadable value leaves its field; "Baud" is taken only
+// when it is a rate of BaudTable.
 void LoadFromRegistry(PortSettings& settings, std::string_view key_name,
                       std::string_view base_path);
 

@@ -118,6 +118,10 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args) {
       options.virtual_link = arg.size() > 5 ? arg.substr(6) : "";
       if (arg == "--pty=") fail("--pty= braucht einen Pfad");
     }
+    if (arg == "--autoconnect" || arg == "--no-autoconnect") {
+      known = true;
+      options.autoconnect = arg == "--autoconnect";
+    }
     if (!known) fail("unbekannte Option " + arg);
   }
   if (options.tap_listen && options.tap_port.empty()) fail("--tap-listen braucht --tap=ZWEITER");
@@ -156,6 +160,11 @@ std::string OptionsHelp() {
           "                  send, mark, answer next, records (siehe man tapix); Ende\n"
           "                  von selbst mit 0 (bestanden), 3 oder 2 (nicht lesbar)\n"
           "  --report=DATEI  mit --script: Bericht im JUnit-XML-Format, ein Testfall je expect\n"
+          "  --autoconnect   eine Schnittstelle, die wegbricht (Ger\xE4t entfernt, Gegenstelle\n"
+          "                  beendet), wieder \xF6" "ffnen, sobald sie zur\xFC" "ck ist (beim Mith\xF6ren\n"
+          "                  immer); gilt statt des gespeicherten Werts Autoconnect und wird\n"
+          "                  am Ende mit gespeichert\n"
+          "  --no-autoconnect  eine weggebrochene Schnittstelle nicht wieder \xF6" "ffnen\n"
           "  --list          vorhandene Schnittstellen mit Nummer und Ger\xE4t\n"
           "  --version       Versionsnummer\n"
           "  --help          diese Hilfe\n";
@@ -296,6 +305,9 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
       ParseArgument(session.settings, argument, &trace);
     argument_note = DescribeArgument(argument, session.settings, trace);
   }
+  // The option wins over the stored value and, like the line argument, is
+  // what the end of the run saves.
+  if (options.autoconnect) session.settings.Autoconnect = *options.autoconnect ? 1 : 0;
 
   platform.MarkConsoleWindow();
   ResetOptions(session);

@@ -29,6 +29,7 @@ struct StartOptions {
   std::string trace_path;                    // --trace=FILE
   std::string script_path;                   // --script=FILE: a scenario, headless
   std::string report_path;                   // --report=FILE: its JUnit XML report
+  std::optional<bool> autoconnect;           // --autoconnect, --no-autoconnect (last wins)
   std::string error;                         // an option we do not know
   std::vector<std::string> further_arguments; // positional ones after the first (ignored)
 };

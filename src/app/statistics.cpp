@@ -76,6 +76,11 @@ std::chrono::microseconds TimeSpread::Quantile(double q) const {
 
 void Statistics::OnTraffic(const TrafficEvent& event) {
   const int direction = static_cast<int>(event.direction);
+  // The tap's bytes that found the other side away.
+  if (!event.forwarded) {
+    if (event.kind == TrafficKind::Received) unforwarded_bytes_ += event.frame.text.size();
+    if (event.kind == TrafficKind::Unexpected) unforwarded_bytes_ += event.bytes.size();
+  }
   switch (event.kind) {
     case TrafficKind::Timeout:
       ++timeouts_;
@@ -110,6 +115,8 @@ std::string Statistics::Summary(bool at_end) const {
   text += "  Pr\xFC" "fzeichenfehler: " + std::to_string(check_errors_) + "\n";
   text += "  Zeit\xFC" "berschreitungen: " + std::to_string(timeouts_) + "\n";
   text += "  unerwartete Bytes: " + std::to_string(unexpected_bytes_) + "\n";
+  if (unforwarded_bytes_ > 0)
+    text += "  nicht weitergeleitete Bytes: " + std::to_string(unforwarded_bytes_) + "\n";
   text += "  unbeantwortete Anfragen: " + std::to_string(answers_.Unanswered(at_end)) + "\n";
   if (answer_times_.empty()) return text;
   text += "  Antwortzeiten in ms (min / Median / 95 % / max):\n";

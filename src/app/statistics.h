@@ -54,6 +54,7 @@ class Statistics final : public TrafficObserver {
   std::size_t check_errors_ = 0;
   std::size_t timeouts_ = 0;
   std::size_t unexpected_bytes_ = 0;
+  std::size_t unforwarded_bytes_ = 0;  // shown only when there were any
   const AnswerTimes& answers_;
 };
 

@@ -4,6 +4,21 @@
 
 namespace tapix {
 
+namespace {
+
+// The comm API's "return at once": interval MAXDWORD with zero totals. The
+// writes keep their time-outs, so a stalled side cannot hold the tap for
+// ever.
+void ReturnAtOnce(SerialDevice& device) {
+  CommTimeouts t = device.GetTimeouts();
+  t.ReadIntervalTimeout = 0xFFFFFFFFu;
+  t.ReadTotalTimeoutMultiplier = 0;
+  t.ReadTotalTimeoutConstant = 0;
+  device.SetTimeouts(t);
+}
+
+}  // namespace
+
 Tap::Tap(std::unique_ptr<SerialDevice> register_side, std::unique_ptr<SerialDevice> dispenser_side,
          bool forward, const OptionFlags& options, Publisher publish)
     : devices_{std::move(register_side), std::move(dispenser_side)},
@@ -11,36 +26,39 @@ Tap::Tap(std::unique_ptr<SerialDevice> register_side, std::unique_ptr<SerialDevi
                 TapDecoder(options, Direction::FromDispenser)},
       forward_(forward),
       publish_(std::move(publish)) {
-  // The comm API's "return at once": interval MAXDWORD with zero totals. The
-  // writes keep their time-outs, so a stalled side cannot hold the tap for
-  // ever.
-  for (auto& device : devices_) {
-    CommTimeouts t = device->GetTimeouts();
-    t.ReadIntervalTimeout = 0xFFFFFFFFu;
-    t.ReadTotalTimeoutMultiplier = 0;
-    t.ReadTotalTimeoutConstant = 0;
-    device->SetTimeouts(t);
-  }
+  for (auto& device : devices_) ReturnAtOnce(*device);
 }
 
 std::size_t Tap::Pump(Side side, const ByteTime& when) {
+  if (!devices_[side]) return 0;
   char buffer[256];
   const std::size_t got = devices_[side]->Read(buffer, sizeof buffer);
   if (got == 0) return 0;
-  // Forwarded before it is decoded: the log must not delay the line.
-  if (forward_) devices_[1 - side]->Write(buffer, got);
-  decoders_[side].Feed({buffer, got}, when, batch_);
+  // Forwarded before it is decoded: the log must not delay the line. Only
+  // listening, nothing is meant to go out, so nothing is missing.
+  std::size_t passed = got;
+  if (forward_) {
+    SerialDevice* other = devices_[1 - side].get();
+    passed = other != nullptr ? other->Write(buffer, got) : 0;
+  }
+  decoders_[side].Feed({buffer, got}, when, batch_, passed);
   Release();
   return got;
 }
 
-void Tap::Expire(std::chrono::steady_clock::time_point now) {
-  for (auto& decoder : decoders_) decoder.Expire(now, batch_);
+void Tap::Lose(Side side) {
+  decoders_[side].Cut(ByteTime::Now(), batch_);
   Release();
+  devices_[side].reset();
 }
 
-void Tap::Cut(Side side) {
-  decoders_[side].Cut(ByteTime::Now(), batch_);
+void Tap::Restore(Side side, std::unique_ptr<SerialDevice> device) {
+  ReturnAtOnce(*device);
+  devices_[side] = std::move(device);
+}
+
+void Tap::Expire(std::chrono::steady_clock::time_point now) {
+  for (auto& decoder : decoders_) decoder.Expire(now, batch_);
   Release();
 }
 

@@ -2,7 +2,9 @@
 // dispenser (second port). Every byte that comes in on one side goes out on
 // the other at once and unchanged (unless only listening, on a Y-cable), and
 // each direction is decoded into events of the traffic. The tap never
-// answers and never sends a request of its own.
+// answers and never sends a request of its own. A side may be away for a
+// while (its device went away, app/reopen.h waits for it): what comes from
+// the other side meanwhile is decoded as not forwarded, never queued.
 //
 // The events go out in the order in which their first bytes came: while a
 // message is still being read on one side, what the other side says after
@@ -34,21 +36,29 @@ class Tap {
       bool forward, const OptionFlags& options, Publisher publish);
 
   // Reads what is waiting on `side`, forwards it and decodes it. Returns the
-  // count read (0: nothing waiting, or the side hung up).
+  // count read (0: nothing waiting, the side hung up, or it is away). Bytes
+  // the other side did not take (it is away, or took less) are decoded as
+  // not forwarded.
   std::size_t Pump(Side side, const ByteTime& when);
+
+  // Whether the side's device is there (not away since a hang-up).
+  bool Present(Side side) const { return devices_[side] != nullptr; }
+  // The side went away: its message in progress ends as cut now, what waited
+  // for it is published, its device is closed.
+  void Lose(Side side);
+  // The side is back on `device` (set to return at once what is waiting).
+  void Restore(Side side, std::unique_ptr<SerialDevice> device);
 
   // Publishes the messages that a pause has cut.
   void Expire(std::chrono::steady_clock::time_point now);
 
-  // Cuts the message being read on `side` (its line went away) and
-  // publishes what waited for it.
-  void Cut(Side side);
   // Cuts both sides' messages and publishes everything: the run ends.
   void Finish();
 
   // The next moment Expire has something to do; none while no message is open.
   std::optional<std::chrono::steady_clock::time_point> Deadline() const;
 
+  // The side's device; only while it is Present.
   SerialDevice& Device(Side side) { return *devices_[side]; }
   bool Forwarding() const { return forward_; }
 

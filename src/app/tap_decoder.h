@@ -6,6 +6,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -24,14 +25,16 @@ class TapDecoder {
 
   // Bytes from the line that came at `when`, their events added to `out`. A
   // byte after the deadline of the message being read ends that message as
-  // cut first.
-  void Feed(std::string_view bytes, const ByteTime& when, TrafficBatch& out);
+  // cut first. The first `forwarded` of them went out on the other side; an
+  // event with a byte that did not is marked as not forwarded.
+  void Feed(std::string_view bytes, const ByteTime& when, TrafficBatch& out,
+            std::size_t forwarded = std::string_view::npos);
 
   // Ends the message being read as cut when its deadline has passed by `now`.
   void Expire(std::chrono::steady_clock::time_point now, TrafficBatch& out);
 
-  // Ends the message being read as cut at `now` (its line went away, or the
-  // run ends).
+  // Ends the message being read as cut at `now`: its side went away (nothing
+  // that comes once it is back belongs to it), or the run ends.
   void Cut(const ByteTime& now, TrafficBatch& out);
 
   // When the message being read began; none when no message is open.
@@ -47,6 +50,7 @@ class TapDecoder {
   const OptionFlags& options_;
   Direction direction_;
   Framer framer_;
+  bool open_unforwarded_ = false;  // a byte of the open message did not go out
 };
 
 }  // namespace tapix

@@ -27,6 +27,7 @@ const char* EventName(TrafficKind kind) {
     case TrafficKind::Written: return "write";
     case TrafficKind::Opened: return "open";
     case TrafficKind::HungUp: return "hangup";
+    case TrafficKind::Returned: return "return";
     case TrafficKind::Marker: return "marker";
   }
   return "";
@@ -125,6 +126,7 @@ std::string TraceLine(const TrafficEvent& event, const OptionFlags& options) {
   switch (event.kind) {
     case TrafficKind::Opened:
     case TrafficKind::HungUp:
+    case TrafficKind::Returned:
       members.Number("port", event.port);
       return members.Line();
     case TrafficKind::Marker:
@@ -142,6 +144,8 @@ std::string TraceLine(const TrafficEvent& event, const OptionFlags& options) {
   members.Text("text", text);
   members.Text("hex", HexBytes(text));
   members.Number("count", text.size());
+  // Only the tap forwards; bytes it could not pass on say so.
+  if (!event.forwarded) members.Raw("forwarded", "false");
   if (event.kind == TrafficKind::Written) {
     members.Text("what", WriteName(event.what));
     members.Raw("complete", event.Complete() ? "true" : "false");

@@ -15,7 +15,8 @@ TrafficEvent MarkerEvent(std::string_view text) {
 void TrafficBatch::Add(TrafficEvent event) {
   if (event.kind == TrafficKind::Unexpected && !events_.empty()) {
     TrafficEvent& last = events_.back();
-    if (last.kind == TrafficKind::Unexpected && last.direction == event.direction) {
+    if (last.kind == TrafficKind::Unexpected && last.direction == event.direction &&
+        last.forwarded == event.forwarded) {
       last.bytes += event.bytes;
       return;
     }
@@ -23,9 +24,10 @@ void TrafficBatch::Add(TrafficEvent event) {
   events_.push_back(std::move(event));
 }
 
-void TrafficBatch::AddFrame(Direction direction, Frame frame) {
+void TrafficBatch::AddFrame(Direction direction, Frame frame, bool forwarded) {
   TrafficEvent event;
   event.direction = direction;
+  event.forwarded = forwarded;
   event.when = frame.first;
   if (frame.message) {
     event.kind = TrafficKind::Received;
@@ -37,14 +39,15 @@ void TrafficBatch::AddFrame(Direction direction, Frame frame) {
   Add(std::move(event));
 }
 
-void TrafficBatch::AddCut(Direction direction, Frame frame, const ByteTime& now) {
+void TrafficBatch::AddCut(Direction direction, Frame frame, const ByteTime& now,
+                          bool forwarded) {
   TrafficEvent timeout;
   timeout.kind = TrafficKind::Timeout;
   timeout.direction = direction;
   timeout.when = frame.first;
   timeout.cut_at = now;
   Add(std::move(timeout));
-  AddFrame(direction, std::move(frame));
+  AddFrame(direction, std::move(frame), forwarded);
 }
 
 }  // namespace tapix

@@ -26,6 +26,7 @@ enum class TrafficKind : std::uint8_t {
   Written,     // bytes this side wrote: `bytes` asked for, `written` went out, `what`
   Opened,      // a port opened: `port`
   HungUp,      // a port hung up (adapter pulled, peer gone): `port`
+  Returned,    // a port that hung up is open again, with the same settings: `port`
   Marker,      // a mark in the traffic with a text of its own: `bytes`
 };
 
@@ -48,7 +49,7 @@ enum class WriteKind : std::uint8_t {
 struct TrafficEvent {
   TrafficKind kind = TrafficKind::Marker;
   // Received, Unexpected, Timeout: the way the bytes came; Written: ToPeer;
-  // Opened, HungUp: the line (FromPeer for the session's port, FromRegister
+  // Opened, HungUp, Returned: the line (FromPeer for the session's port, FromRegister
   // or FromDispenser for a side of the tap).
   Direction direction = Direction::FromPeer;
   // Received: the first byte's time (as in `frame`); Unexpected: the run's
@@ -61,7 +62,12 @@ struct TrafficEvent {
   std::string bytes;      // Unexpected: the run; Written: what was to go out; Marker: its text
   std::size_t written = 0;  // Written: how many of `bytes` went out
   WriteKind what = WriteKind::Request;  // Written
-  std::uint32_t port = 0;               // Opened, HungUp: the port number
+  std::uint32_t port = 0;               // Opened, HungUp, Returned: the port number
+  // Received, Unexpected on a line the tap forwards: false when a byte of it
+  // did not go out on the other side (that side was away, or took less); such
+  // bytes are not kept to be sent later. Always true for the session's port
+  // and when only listening.
+  bool forwarded = true;
 
   // A message (received or written) that answers one of the other side (R,
   // F, f, r, t; the record after "E"): the request's row and how long after
@@ -91,11 +97,11 @@ class TrafficBatch {
  public:
   void Add(TrafficEvent event);
   // A frame the framer found: Received, or Unexpected for a byte that starts
-  // no message.
-  void AddFrame(Direction direction, Frame frame);
+  // no message. Unexpected bytes join a run only with the same `forwarded`.
+  void AddFrame(Direction direction, Frame frame, bool forwarded = true);
   // A frame cut by its read time-out at `now`: Timeout (at the frame's first
   // byte, cut at `now`), then Received.
-  void AddCut(Direction direction, Frame frame, const ByteTime& now);
+  void AddCut(Direction direction, Frame frame, const ByteTime& now, bool forwarded = true);
 
   const std::vector<TrafficEvent>& Events() const { return events_; }
   bool Empty() const { return events_.empty(); }

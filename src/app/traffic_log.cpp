@@ -23,8 +23,11 @@ const char* MarkerOf(Direction direction) {
   }
 }
 
-// A line that starts with the direction marker is written in one piece.
-void LogLine(Console& console, Direction direction, const std::string& line) {
+// A line that starts with the direction marker is written in one piece, the
+// mark of what was not forwarded before its line feed.
+void LogLine(Console& console, Direction direction, std::string line, bool forwarded) {
+  if (!forwarded) line.insert(line.empty() || line.back() != '\n' ? line.size() : line.size() - 1,
+                              kNotForwarded);
   const char* marker = MarkerOf(direction);
   console.Log(marker[0] == '\0' ? line : marker + line);
 }
@@ -115,7 +118,7 @@ void LogUnexpected(Console& console, const TrafficEvent& event, const TrafficLog
       Frame single;
       single.text.assign(1, byte);
       console.Mark(event.when.wall);
-      LogLine(console, event.direction, FrameLine(single));
+      LogLine(console, event.direction, FrameLine(single), event.forwarded);
     }
     return;
   }
@@ -124,7 +127,7 @@ void LogUnexpected(Console& console, const TrafficEvent& event, const TrafficLog
   line += " unerwartet: " + HexBytes(run.substr(0, kNoiseShown));
   if (run.size() > kNoiseShown) line += " ...";
   console.Mark(event.when.wall);
-  LogLine(console, event.direction, line + "\n");
+  LogLine(console, event.direction, line + "\n", event.forwarded);
 }
 
 // The marker's text as given, control bytes shown as '?', so that it stays
@@ -149,10 +152,10 @@ void LogTraffic(Console& console, const TrafficEvent& event, const TrafficLogSty
       console.Mark(event.frame.first.wall);
       const std::string line = FrameLine(event.frame);
       if (style.Plain()) {
-        LogLine(console, event.direction, line);
+        LogLine(console, event.direction, line, event.forwarded);
       } else {
         const std::string addition = Addition(event, style, options, event.frame.complete);
-        LogLine(console, event.direction, OneLine(std::string(Unended(line)) + addition) + "\n");
+        LogLine(console, event.direction, OneLine(std::string(Unended(line)) + addition) + "\n", event.forwarded);
       }
       return;
     }
@@ -169,6 +172,9 @@ void LogTraffic(Console& console, const TrafficEvent& event, const TrafficLogSty
     case TrafficKind::HungUp:
       Logf(console, "COM%u: Verbindung unterbrochen (Ger\xE4t entfernt oder Gegenstelle beendet)\n",
            event.port);
+      return;
+    case TrafficKind::Returned:
+      Logf(console, "COM%u: Verbindung wieder hergestellt\n", event.port);
       return;
     case TrafficKind::Marker:
       console.Mark(event.when.wall);

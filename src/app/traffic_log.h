@@ -11,11 +11,15 @@ namespace tapix {
 // The direction markers that lead the tap's lines.
 inline constexpr const char* kFromRegister = "Kasse > ISB: ";
 inline constexpr const char* kFromDispenser = "ISB > Kasse: ";
+// Ends the line of a tapped message that did not go out whole on the other
+// side; forwarded messages keep their line as it is.
+inline constexpr const char* kNotForwarded = " (nicht weitergeleitet)";
 
 // Writes the lines of `event` to the console:
 //   Received    the frame's line (protocol/framer.h: FrameLine), behind the
-//               tap's direction marker when tapped
-//   Unexpected  one "%c (%02X) unerwartet" line per byte
+//               tap's direction marker when tapped, and kNotForwarded before
+//               its line feed when not forwarded
+//   Unexpected  one "%c (%02X) unerwartet" line per byte (marked as Received)
 //   Written     an answer: the trace of the byte that went out and its line
 //               ("R"), whether or not it went out; a record, a request or
 //               a scenario's bytes:
@@ -23,6 +27,7 @@ inline constexpr const char* kFromDispenser = "ISB > Kasse: ";
 //               when all of it went, else by " timeout (TEXT)"
 //   Opened      "CreateFile (COMn) succeeded"
 //   HungUp      "COMn: Verbindung unterbrochen (...)"
+//   Returned    "COMn: Verbindung wieder hergestellt"
 //   Marker      "Marke: TEXT"
 //   Timeout: nothing (the cut message's own line says "timeout")
 void LogTraffic(Console& console, const TrafficEvent& event);

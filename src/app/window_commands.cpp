@@ -48,6 +48,8 @@ void OnCommand(Session& session, int id) {
         session.console->Log("Beim Mith\xF6ren bleiben die Schnittstellen fest.\n");
         return;
       }
+      // A port chosen now ends the wait for one that went away.
+      session.port_return.End();
       ReselectPort(session, session.port_choices.SelectedPort());
       RememberAccepted(session);
       return;

@@ -22,7 +22,7 @@ bool IsTableBaud(std::uint32_t rate);
 struct PortSettings {
   DCB dcb;
   std::uint32_t port;         // n of COMn; 0 = none chosen
-  std::uint32_t Autoconnect;  // 0 or 1; only loaded and saved
+  std::uint32_t Autoconnect;  // 0 or 1: a port that hung up is opened again once it is back
 };
 
 // All 28 bytes of the DCB, the port number and Autoconnect become 0.

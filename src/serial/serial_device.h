@@ -67,6 +67,12 @@ class SerialDevice {
 
   // True once the device has hung up (adapter pulled, peer gone).
   virtual bool HungUp() const { return false; }
+
+  // True once after the peer closed or opened its end of a line that does
+  // not hang up for it (the virtual line, whose master end never sees the
+  // peer go): what the peer was sending belongs to no later connection. The
+  // input wait handle wakes for such a change too.
+  virtual bool TakePeerChange() { return false; }
 };
 
 // Opens the device `name` (Linux: a device path; Windows: "COMn" or

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -171,8 +173,44 @@ PosixDevice::~PosixDevice() {
       TcSetAttr(fd_, original_);
   }
   if (exclusive_) ::ioctl(fd_, TIOCNXCL);
+  if (wait_fd_ >= 0) ::close(wait_fd_);
+  if (peer_watch_ >= 0) ::close(peer_watch_);
   ::close(fd_);  // releases the lock
   if (on_close_) on_close_();
+}
+
+bool PosixDevice::WatchPeer(const std::string& slave_path) {
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (watch < 0) return false;
+  // A read-only open by another program (a second run checking whether the
+  // line is live) comes as IN_OPEN too; it cuts only a message half read.
+  const int wait = ::epoll_create1(EPOLL_CLOEXEC);
+  epoll_event input{};
+  input.events = EPOLLIN;
+  input.data.fd = fd_;
+  epoll_event change{};
+  change.events = EPOLLIN;
+  change.data.fd = watch;
+  if (::inotify_add_watch(watch, slave_path.c_str(), IN_OPEN | IN_CLOSE_WRITE) < 0 || wait < 0 ||
+      ::epoll_ctl(wait, EPOLL_CTL_ADD, fd_, &input) != 0 ||
+      ::epoll_ctl(wait, EPOLL_CTL_ADD, watch, &change) != 0) {
+    if (wait >= 0) ::close(wait);
+    ::close(watch);
+    return false;
+  }
+  peer_watch_ = watch;
+  wait_fd_ = wait;
+  return true;
+}
+
+bool PosixDevice::TakePeerChange() {
+  if (peer_watch_ < 0) return false;
+  // The events themselves say nothing more than that one came: all are
+  // taken, so the wait does not wake for them again.
+  alignas(inotify_event) char events[4096];
+  bool changed = false;
+  while (RetryEintr([&] { return ::read(peer_watch_, events, sizeof events); }) > 0) changed = true;
+  return changed;
 }
 
 void PosixDevice::NoteHangupErrno(int error) {

@@ -30,6 +30,12 @@ class PosixDevice final : public SerialDevice {
   // checks and keeps the DCB, and nothing is restored on close.
   static std::unique_ptr<PosixDevice> AdoptMaster(int fd, std::function<void()> on_close);
 
+  // Watches the peer's opens and closes of `slave_path` (inotify: IN_OPEN,
+  // IN_CLOSE_WRITE) for TakePeerChange; the input wait handle then is one
+  // that wakes for input and for such a change (an epoll set of both). False
+  // when the system refuses the watch: the device works as before.
+  bool WatchPeer(const std::string& slave_path);
+
   // Restores the settings found at open and releases the lock.
   ~PosixDevice() override;
   PosixDevice(const PosixDevice&) = delete;
@@ -43,9 +49,10 @@ class PosixDevice final : public SerialDevice {
   bool GetState(DCB& dcb) const override;
   CommTimeouts GetTimeouts() const override { return timeouts_; }
   void SetTimeouts(const CommTimeouts& timeouts) override { timeouts_ = timeouts; }
-  WaitHandle InputWaitHandle() override { return fd_; }
+  WaitHandle InputWaitHandle() override { return wait_fd_ >= 0 ? wait_fd_ : fd_; }
   bool InputWaiting() const override;
   bool HungUp() const override { return hung_up_; }
+  bool TakePeerChange() override;
 
   // A pseudo-terminal takes no character size, parity or modem lines; those
   // settings are skipped there instead of failing.
@@ -69,6 +76,8 @@ class PosixDevice final : public SerialDevice {
   bool have_state_ = false;
   DCB state_{};
   std::function<void()> on_close_;
+  int peer_watch_ = -1;  // inotify on the peer's end (WatchPeer)
+  int wait_fd_ = -1;     // epoll over fd_ and peer_watch_
 };
 
 // True when `fd` is either end of a pseudo-terminal.

@@ -223,7 +223,11 @@ std::unique_ptr<SerialDevice> OpenVirtualLine(std::string_view path) {
   }
   // Like a port that was closed: what the peer sent meanwhile is gone.
   ::tcflush(fd, TCIFLUSH);
-  return PosixDevice::AdoptMaster(fd, release);
+  std::unique_ptr<PosixDevice> device = PosixDevice::AdoptMaster(fd, release);
+  // The master never hangs up while the line holds its slave descriptor, so
+  // the peer's close and open are watched on the slave path instead.
+  device->WatchPeer(std::string(path.substr(kVirtualLinePrefix.size())));
+  return device;
 }
 
 }  // namespace tapix

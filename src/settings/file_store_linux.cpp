@@ -210,13 +210,18 @@ long FileStore::Open(RegHandle root, std::string_view subkey, std::uint32_t acce
   if (long err = KeyPath(root, subkey, path)) return err;
   const bool writes = (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0;
   if (writes && write_refused_ != ERROR_SUCCESS) return ERROR_ACCESS_DENIED;
-  if (!create && RootName(root) == nullptr && !tree_.Exists(path)) return ERROR_FILE_NOT_FOUND;
-  if (create && writes && tree_.Find(path) == nullptr) {
+  // As RegOpenKeyEx: a key that is not there is not found (a root itself
+  // always is).
+  if (!create && path.find('\\') != std::string::npos && !tree_.Exists(path))
+    return ERROR_FILE_NOT_FOUND;
+  // RegCreateKeyEx makes a missing key whatever access the handle asks for
+  // (the right to make it is the caller's); it reaches the file when the
+  // key closes. Where the file must not be written, the key cannot be made.
+  if (create && tree_.Find(path) == nullptr) {
+    if (write_refused_ != ERROR_SUCCESS) return ERROR_ACCESS_DENIED;
     tree_.Create(path);
     dirty_ = true;
   }
-  // A key opened for reading only that does not exist yet stays out of the
-  // file; reads from it find nothing.
   const RegHandle handle = next_handle_++;
   open_.emplace(handle, OpenKeyEntry{std::move(path), access});
   *key = handle;

@@ -19,6 +19,17 @@ TEST(PlatformOptions, AVirtualLineIsOfferedOnlyWhereItExists) {
   }
 }
 
+// Autoconnect from the command line: the last of the two options wins; none
+// leaves the stored value alone.
+TEST(CommandLine, AutoconnectOptions) {
+  EXPECT_FALSE(ParseCommandLine({"1"}).autoconnect);
+  EXPECT_EQ(ParseCommandLine({"--autoconnect"}).autoconnect, true);
+  EXPECT_EQ(ParseCommandLine({"--autoconnect", "--no-autoconnect"}).autoconnect, false);
+  EXPECT_EQ(ParseCommandLine({"--no-autoconnect", "2", "--autoconnect"}).autoconnect, true);
+  EXPECT_FALSE(ParseCommandLine({"--autoconnect=1"}).error.empty());
+  EXPECT_NE(OptionsHelp().find("--no-autoconnect"), std::string::npos);
+}
+
 // --list: one line per port, the device and what is behind it after tabs, as
 // scripts read it; Linux names the path, Windows the system's device name.
 TEST(PortListing, OneLinePerPortWithTheDeviceAndWhatIsBehindIt) {

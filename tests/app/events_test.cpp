@@ -1,7 +1,8 @@
 // The event loop on Linux, over a port and console input the test feeds
 // through pipes: the order in which ready sources are handled, a stop amid a
 // backlog of commands, an idle loop that sleeps, a hang-up said once, and the
-// ends of a run for want of anything that could still happen.
+// ends of a run for want of anything that could still happen; over pty pairs
+// behind links the port map names: lines that heal.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -19,9 +21,13 @@
 #include "app/tap.h"
 #include "app/window_commands.h"
 #include "serial/port.h"
+#include "app/control_ids.h"
 #include "fake_console.h"
 #include "pipe_device.h"
 #include "platform/signals.h"
+#include "pty_pair.h"
+#include "serial/port.h"
+#include "serial/port_map.h"
 
 namespace tapix {
 namespace {
@@ -239,30 +245,177 @@ TEST_F(EventLoopTest, WithAWindowTheRunGoesOnWithoutPortAndInput) {
   EXPECT_EQ(Count("Keine Schnittstelle"), 0u);
 }
 
-// The tap: each side's hang-up is said once; with both gone the run ends.
-TEST_F(EventLoopTest, TheTapEndsWhenBothSidesHaveHungUp) {
-  auto dispenser = std::make_unique<PipeDevice>();
-  PipeDevice* isb = dispenser.get();
-  Tap tap(std::move(session.port), std::move(dispenser), true, session.options,
+// A device behind a link that the port map gives a number, as a USB adapter
+// is reached through its by-id link: it can go away (its pty closed, the
+// link removed) and come back (a new pty behind the same link).
+class ComingBack {
+ public:
+  explicit ComingBack(std::uint32_t number) : number_(number) {
+    char pattern[] = "/tmp/tapix-heal-XXXXXX";
+    folder_ = ::mkdtemp(pattern);
+    link_ = folder_ + "/ttyUSB-by-id";
+    ProcessPortMap().SetRunEntry(number_, link_);
+    Back();
+  }
+  ~ComingBack() {
+    ProcessPortMap().RemoveRunEntry(number_);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  void Gone() {
+    pty_.reset();
+    std::filesystem::remove(link_);
+  }
+  void Back() {
+    pty_ = std::make_unique<testing::PtyPair>();
+    std::filesystem::create_symlink(pty_->SlavePath(), link_);
+  }
+  testing::PtyPair& Peer() { return *pty_; }
+  std::uint32_t Number() const { return number_; }
+
+ private:
+  std::uint32_t number_;
+  std::string folder_;
+  std::string link_;
+  std::unique_ptr<testing::PtyPair> pty_;
+};
+
+struct HealingTest : EventLoopTest {
+  HealingTest() { session.port.reset(); }
+  // Opens port n as start-up does.
+  std::unique_ptr<SerialDevice> OpenNumber(std::uint32_t n) {
+    PortSettings settings = session.settings;
+    settings.port = n;
+    std::unique_ptr<SerialDevice> device = Open(settings);
+    SetPortTimeouts(device.get());
+    return device;
+  }
+  // Runs the loop while `peer` plays its part on a thread, then stops it.
+  void RunWith(EventLoop& loop, const std::function<void()>& peer) {
+    std::thread player([&peer] {
+      peer();
+      std::raise(SIGTERM);
+    });
+    loop.Run();
+    player.join();
+  }
+};
+
+// With Autoconnect 1 the port that hung up is waited for (the run does not
+// end for want of it, though no more input comes), tried a few times a
+// second, and once its device is back it is opened again and answers.
+TEST_F(HealingTest, APortThatComesBackIsOpenedAgainAndAnswers) {
+  ComingBack device(201);
+  session.settings.port = device.Number();
+  session.settings.Autoconnect = 1;
+  session.port = OpenNumber(device.Number());
+  ASSERT_NE(session.port, nullptr);
+  typed.End();
+  EventLoop loop(session, &typed.input, EventLoop::Front::Console);
+  std::string answer;
+  RunWith(loop, [&] {
+    std::this_thread::sleep_for(milliseconds(100));
+    device.Gone();
+    std::this_thread::sleep_for(milliseconds(1000));
+    device.Back();
+    std::this_thread::sleep_for(milliseconds(600));
+    device.Peer().Send("A005");
+    answer = device.Peer().Receive(1, 3000);
+  });
+  EXPECT_EQ(answer, "R");
+  EXPECT_EQ(Count("COM201: Verbindung unterbrochen"), 1u) << console.log_;
+  EXPECT_EQ(Count("COM201: Verbindung wieder hergestellt\n"), 1u) << console.log_;
+  EXPECT_NE(console.log_.find("wieder hergestellt\nA005\nR\n"), std::string::npos) << console.log_;
+  EXPECT_EQ(Count("CreateFile"), 0u) << "the tries are quiet:\n" << console.log_;
+  // A second of waiting at four tries a second, and the few events around
+  // it: a loop that spins makes thousands of turns.
+  EXPECT_LT(loop.Turns(), 40u);
+  EXPECT_EQ(session.exit_code, kExitNormal);
+}
+
+// With Autoconnect 0 nothing is waited for. A port chosen during a wait ends
+// the wait, and so does the port opened again some other way.
+TEST_F(HealingTest, WithoutAutoconnectOrWhenAnotherPortIsChosenNothingIsWaitedFor) {
+  ComingBack device(202);
+  session.settings.port = device.Number();
+  session.port = OpenNumber(device.Number());
+  device.Gone();
+  OnPortInput(session);  // the read finds the hang-up
+  ASSERT_EQ(session.port, nullptr);
+  EXPECT_FALSE(session.port_return.Waiting());
+
+  device.Back();
+  session.port = OpenNumber(device.Number());
+  session.settings.Autoconnect = 1;
+  device.Gone();
+  OnPortInput(session);  // the read finds the hang-up
+  ASSERT_EQ(session.port, nullptr);
+  EXPECT_TRUE(session.port_return.Waiting());
+  EXPECT_TRUE(NextDeadline(session));
+  panel.ComboSelect(0);  // the empty entry
+  OnCommand(session, ctl::PortCombo);
+  EXPECT_FALSE(session.port_return.Waiting());
+  EXPECT_FALSE(NextDeadline(session));
+  device.Back();
+  OnTimeout(session, std::chrono::steady_clock::now() + std::chrono::seconds(1));
+  EXPECT_EQ(session.port, nullptr) << "the old port came back after another was chosen";
+
+  // Waited for, then opened some other way: no deadline stays behind (a past
+  // one would keep the loop from sleeping).
+  session.settings.port = device.Number();
+  session.port = OpenNumber(device.Number());
+  device.Gone();
+  OnPortInput(session);
+  ASSERT_TRUE(session.port_return.Waiting());
+  device.Back();
+  session.port = OpenNumber(device.Number());
+  EXPECT_FALSE(NextDeadline(session));
+  OnTimeout(session, std::chrono::steady_clock::now() + std::chrono::seconds(1));
+  EXPECT_FALSE(session.port_return.Waiting());
+}
+
+// The tap waits for each side that goes away, always: what the remaining
+// side sends meanwhile is logged as not forwarded and not kept, and
+// forwarding goes on once the side is back. With both away it waits on.
+TEST_F(HealingTest, TheTapWaitsForItsSidesAndMarksWhatItCouldNotForward) {
+  ComingBack kasse(203);
+  ComingBack isb(204);
+  Tap tap(OpenNumber(kasse.Number()), OpenNumber(isb.Number()), true, session.options,
           [this](TrafficBatch& events) { Publish(session, events); });
   session.tap = &tap;
-  session.tap_ports[Tap::Register] = 1;
-  session.tap_ports[Tap::Dispenser] = 2;
-  ASSERT_TRUE(line->Feed("A005"));
-  line->CloseFeed();
+  session.tap_ports[Tap::Register] = kasse.Number();
+  session.tap_ports[Tap::Dispenser] = isb.Number();
+  typed.End();
   EventLoop loop(session, &typed.input, EventLoop::Front::Console);
-  std::thread later([isb] {
+  std::string forwarded, kept;
+  RunWith(loop, [&] {
+    std::this_thread::sleep_for(milliseconds(100));
+    kasse.Gone();
     std::this_thread::sleep_for(milliseconds(300));
-    isb->CloseFeed();
+    isb.Peer().Send("R");
+    std::this_thread::sleep_for(milliseconds(300));
+    isb.Gone();  // both away: the tap waits on
+    std::this_thread::sleep_for(milliseconds(600));
+    kasse.Back();
+    isb.Back();
+    std::this_thread::sleep_for(milliseconds(700));
+    kept = kasse.Peer().Receive(1, 200);
+    kasse.Peer().Send("A005");
+    forwarded = isb.Peer().Receive(4, 3000);
+    std::this_thread::sleep_for(milliseconds(100));
   });
-  loop.Run();
-  later.join();
   session.tap = nullptr;
-  EXPECT_EQ(isb->written_, "A005") << "forwarded before the side hung up";
-  EXPECT_EQ(Count("COM1: Verbindung unterbrochen"), 1u) << console.log_;
-  EXPECT_EQ(Count("COM2: Verbindung unterbrochen"), 1u) << console.log_;
-  EXPECT_NE(console.log_.find("Beide Schnittstellen unterbrochen: Ende.\n"), std::string::npos);
-  EXPECT_EQ(session.exit_code, kExitNoPort);
+  EXPECT_EQ(forwarded, "A005");
+  EXPECT_EQ(kept, "") << "what could not be forwarded was kept and sent later";
+  for (const char* port : {"COM203", "COM204"}) {
+    EXPECT_EQ(Count(std::string(port) + ": Verbindung unterbrochen"), 1u) << console.log_;
+    EXPECT_EQ(Count(std::string(port) + ": Verbindung wieder hergestellt\n"), 1u) << console.log_;
+  }
+  EXPECT_NE(console.log_.find("ISB > Kasse: R (nicht weitergeleitet)\n"), std::string::npos) << console.log_;
+  EXPECT_NE(console.log_.find("Kasse > ISB: A005\n"), std::string::npos) << console.log_;
+  EXPECT_EQ(Count("Beide"), 0u);
+  EXPECT_EQ(session.exit_code, kExitNormal);
+  EXPECT_LT(loop.Turns(), 60u);
 }
 
 }  // namespace

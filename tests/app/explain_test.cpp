@@ -200,6 +200,21 @@ TEST_F(Explain, TheTapLogsInTheOrderOfTheFirstBytes) {
             std::string::npos) << "the end of the run publishes what was held\n" << console.log_;
 }
 
+TEST_F(Explain, WhatTheTapCouldNotForwardIsCountedInTheSummary) {
+  auto kasse = std::make_unique<testing::ScriptedDevice>();
+  testing::ScriptedDevice* register_side = kasse.get();
+  Tap tap(std::move(kasse), std::make_unique<testing::ScriptedDevice>(), true, session.options,
+          [this](TrafficBatch& events) { Publish(session, events); });
+  ExecuteCommandLine(session, "stats");
+  EXPECT_EQ(console.log_.find("nicht weitergeleitet"), std::string::npos) << console.log_;
+  tap.Lose(Tap::Dispenser);
+  register_side->Feed("A005\xB5");
+  tap.Pump(Tap::Register, At(milliseconds(0)));
+  console.log_.clear();
+  ExecuteCommandLine(session, "stats");
+  EXPECT_NE(console.log_.find("  nicht weitergeleitete Bytes: 5\n"), std::string::npos) << console.log_;
+}
+
 TEST_F(Explain, TheTraceLineOfEachEvent) {
   session.options.Checksum = 1;
   TrafficBatch batch;

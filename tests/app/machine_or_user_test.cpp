@@ -39,12 +39,24 @@ class MachineOrUserTest : public ::testing::Test {
   PortSettings settings_{};
 };
 
-// One rule on every platform: a load opens, it never creates, so a first run
-// that saves nothing leaves no empty key behind.
-TEST_F(MachineOrUserTest, ALoadMakesNoKeyAnywhere) {
+// A first load makes the empty key below HKEY_LOCAL_MACHINE where it may
+// (RegCreateKeyEx), never one for the user; where the machine's key cannot be
+// made it reads nothing and says nothing.
+TEST_F(MachineOrUserTest, AFirstLoadMakesTheEmptyMachineKeyWhereItMay) {
   EXPECT_EQ(Loaded().port, 1u);
-  EXPECT_EQ(registry_.Key(HKEY_LOCAL_MACHINE, kPath), nullptr);
+  ASSERT_NE(registry_.Key(HKEY_LOCAL_MACHINE, kPath), nullptr);
+  EXPECT_TRUE(registry_.Key(HKEY_LOCAL_MACHINE, kPath)->empty()) << "the values come with a save";
   EXPECT_EQ(registry_.Key(HKEY_CURRENT_USER, kPath), nullptr);
+
+  MemoryRegistry refusing;
+  refusing.RefuseWrites(HKEY_LOCAL_MACHINE);
+  SetRegistry(&refusing);
+  EXPECT_EQ(Loaded().port, 1u);
+  EXPECT_EQ(refusing.Key(HKEY_LOCAL_MACHINE, kPath), nullptr);
+  EXPECT_EQ(refusing.Key(HKEY_CURRENT_USER, kPath), nullptr);
+  EXPECT_EQ(refusing.OpenKeys(), 0u);
+  EXPECT_EQ(notices_.Text(), "");
+  SetRegistry(&registry_);
 }
 
 TEST_F(MachineOrUserTest, AnAdministratorSavesBelowTheMachineKeyAlone) {

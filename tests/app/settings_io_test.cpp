@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "app/settings_io.h"
+#include "store_notices_capture.h"
 #include "settings/store_fixture.h"
 
 namespace tapix::testing {
@@ -42,10 +43,26 @@ class SettingsIoTest : public StoreTest {
   PortSettings settings_{};
 };
 
-TEST_F(SettingsIoTest, NoKeyLoadsNothingAndSaveWritesSixTexts) {
+TEST_F(SettingsIoTest, NoKeyLoadsNothingMakesTheEmptyKeyAndSaveWritesSixTexts) {
   const PortSettings defaults = settings_;
+  // A folder that cannot be written: the load reads nothing, leaves nothing
+  // and says nothing.
+  NoticeCapture notices;
+  store_->SetWriteHook([](WriteStep step) { return step == WriteStep::kMakeDirectory ? EACCES : 0; });
   EXPECT_TRUE(Same(Load(), defaults));
-  EXPECT_FALSE(std::filesystem::exists(Path()));
+  EXPECT_FALSE(std::filesystem::exists(Dir()));
+  EXPECT_EQ(notices.Text(), "");
+  // Where it may write, the first load leaves the empty key, written like
+  // every save; the values come with the first save.
+  store_->SetWriteHook({});
+  EXPECT_TRUE(Same(Load(), defaults));
+  const RegistryTree empty = StoredTree();
+  ASSERT_NE(empty.Find(kSettingsKey), nullptr) << ReadStore();
+  EXPECT_TRUE(empty.Find(kSettingsKey)->Values().empty()) << ReadStore();
+  EXPECT_NE(ReadStore().find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\TRESOL\\Ventrix Test]\n"),
+            std::string::npos);
+  EXPECT_TRUE(Leftovers().empty());
+  EXPECT_EQ(notices.Text(), "");
 
   settings_.port = 3;
   settings_.dcb.BaudRate = 19200;

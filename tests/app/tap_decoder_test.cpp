@@ -2,6 +2,7 @@
 // times, logged as the receiver logs them, behind the direction marker.
 #include <gtest/gtest.h>
 
+#include "app/tap.h"
 #include "app/tap_decoder.h"
 #include "app/traffic_log.h"
 #include "log/timestamps.h"
@@ -125,6 +126,96 @@ TEST_F(Decoder, TheLineIsStampedWithItsFirstByte) {
   Feed(decoder, "05", {start + milliseconds(90), first + milliseconds(90)});
   Feed(decoder, "R", {start + milliseconds(400), first + milliseconds(400)});
   EXPECT_EQ(console.log_, "[01:02:03.045] Kasse > ISB: A005\n[01:02:03.445] Kasse > ISB: R\n");
+}
+
+// A message with any byte that did not go out carries the mark, whether it
+// ends whole, cut by a pause, cut by the side going away, or is a single
+// character; messages that went out whole keep their plain line.
+TEST_F(Decoder, WhatWasNotForwardedCarriesTheMark) {
+  const auto feed = [this](const std::string& bytes, std::size_t forwarded) {
+    decoder.Feed(bytes, {start + now, LogClock::time_point(now)}, events, forwarded);
+    now += milliseconds(1);
+  };
+  feed("A005", 2);  // the other side went away in the middle
+  ASSERT_EQ(events.Events().size(), 1u);
+  EXPECT_FALSE(events.Events()[0].forwarded) << "the statistics count it from the event";
+  Log();
+  feed("R", 0);
+  feed("B00", 0);
+  Wait(milliseconds(200));  // cut by the pause
+  feed("C0", 2);
+  now += milliseconds(200);
+  feed("\xB5\xB6" "E", 1);  // after the deadline: C0 is cut first, unmarked
+  feed("T0", 0);
+  decoder.Cut(ByteTime::Now(), events);
+  decoder.Cut(ByteTime::Now(), events);  // nothing open: nothing more
+  Log();
+  EXPECT_EQ(console.log_,
+            "Kasse > ISB: A005 (nicht weitergeleitet)\nKasse > ISB: R (nicht weitergeleitet)\n"
+            "Kasse > ISB: B00 timeout (nicht weitergeleitet)\nKasse > ISB: C0 timeout\n"
+            "Kasse > ISB: \xB5 (B5) unerwartet\n"
+            "Kasse > ISB: \xB6 (B6) unerwartet (nicht weitergeleitet)\n"
+            "Kasse > ISB: E (nicht weitergeleitet)\n"
+            "Kasse > ISB: T0 timeout (nicht weitergeleitet)\n");
+}
+
+// The tap with a side away: what comes from the other side is decoded and
+// marked, and nothing is kept to be sent later; a side that takes only part
+// of a write marks its message too. Only listening, nothing is marked.
+TEST(TapForwarding, WhatTheOtherSideDidNotTakeIsMarkedAndNotKept) {
+  CaptureConsole console;
+  OptionFlags options;
+  const auto log = [&console](TrafficBatch& events) {
+    for (const TrafficEvent& e : events.Events()) LogTraffic(console, e);
+  };
+  auto register_side = std::make_unique<testing::ScriptedDevice>();
+  auto dispenser_side = std::make_unique<testing::ScriptedDevice>();
+  testing::ScriptedDevice& kasse = *register_side;
+  testing::ScriptedDevice& isb = *dispenser_side;
+  Tap tap(std::move(register_side), std::move(dispenser_side), true, options, log);
+  kasse.Feed("A005");
+  tap.Pump(Tap::Register, ByteTime::Now());
+  EXPECT_EQ(isb.written_, "A005");
+  isb.Feed("R");
+  isb.write_limit_ = 2;
+  kasse.write_limit_ = 0;  // takes nothing
+  tap.Pump(Tap::Dispenser, ByteTime::Now());
+  kasse.Feed("B007");
+  tap.Pump(Tap::Register, ByteTime::Now());
+  EXPECT_EQ(isb.written_, "A005B0");
+  tap.Lose(Tap::Dispenser);
+  EXPECT_FALSE(tap.Present(Tap::Dispenser));
+  kasse.Feed("C0");
+  EXPECT_EQ(tap.Pump(Tap::Register, ByteTime::Now()), 2u);
+  tap.Lose(Tap::Register);  // the message in progress ends at once
+  EXPECT_EQ(tap.Pump(Tap::Register, ByteTime::Now()), 0u);
+  EXPECT_FALSE(tap.Deadline()) << "nothing left open to be glued to what comes later";
+  EXPECT_EQ(console.log_,
+            "Kasse > ISB: A005\nISB > Kasse: R (nicht weitergeleitet)\n"
+            "Kasse > ISB: B007 (nicht weitergeleitet)\nKasse > ISB: C0 timeout (nicht weitergeleitet)\n");
+
+  // Back: it gets what comes from now on, nothing from before.
+  auto back = std::make_unique<testing::ScriptedDevice>();
+  testing::ScriptedDevice& isb_again = *back;
+  auto kasse_again = std::make_unique<testing::ScriptedDevice>();
+  testing::ScriptedDevice& register_again = *kasse_again;
+  tap.Restore(Tap::Dispenser, std::move(back));
+  tap.Restore(Tap::Register, std::move(kasse_again));
+  EXPECT_EQ(isb_again.timeouts_.ReadIntervalTimeout, 0xFFFFFFFFu) << "returns at once";
+  register_again.Feed("A009");
+  tap.Pump(Tap::Register, ByteTime::Now());
+  EXPECT_EQ(isb_again.written_, "A009");
+
+  CaptureConsole listening;
+  auto a = std::make_unique<testing::ScriptedDevice>();
+  auto b = std::make_unique<testing::ScriptedDevice>();
+  testing::ScriptedDevice& heard = *a;
+  Tap listen(std::move(a), std::move(b), false, options, [&listening](TrafficBatch& events) {
+    for (const TrafficEvent& e : events.Events()) LogTraffic(listening, e);
+  });
+  heard.Feed("A005");
+  listen.Pump(Tap::Register, ByteTime::Now());
+  EXPECT_EQ(listening.log_, "Kasse > ISB: A005\n");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "serial/virtual_line.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -84,13 +85,22 @@ TEST_F(VirtualLineTest, BytesGoBothWaysUnchanged) {
   ::close(peer);
 }
 
+// The peer's close and open are no hang-up, but each is noticed once, and
+// the wait wakes for it.
 TEST_F(VirtualLineTest, PeerCloseAndReopenKeepsTheLine) {
   OpenTapixEnd();
+  EXPECT_FALSE(handle_->TakePeerChange());
   int peer = OpenPeer(line_.SlavePath());
   ASSERT_GE(peer, 0);
+  EXPECT_TRUE(handle_->TakePeerChange()) << "the open";
+  EXPECT_FALSE(handle_->TakePeerChange()) << "taken once";
   PtyPair::WriteAll(peer, "R");
   EXPECT_EQ(TapixRead(1), "R");
   ::close(peer);
+  pollfd wake{static_cast<int>(handle_->InputWaitHandle()), POLLIN, 0};
+  EXPECT_EQ(::poll(&wake, 1, 1000), 1) << "the close wakes the wait";
+  EXPECT_TRUE(handle_->TakePeerChange()) << "the close";
+  EXPECT_EQ(::poll(&wake, 1, 0), 0) << "and does not keep it awake";
 
   // The peer is away: the port has not hung up, a read just times out.
   CommTimeouts t;

@@ -79,12 +79,18 @@ TEST_F(RegistryKeyTest, QueryValueTooSmallLeavesTheBuffer) {
   EXPECT_EQ(key.QueryValue(buffer, "Missing", size), ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(RegistryKeyTest, ReadOnlyKeyRefusesWrites) {
+// As RegCreateKeyEx: the key is made whatever rights the handle asks for,
+// and a handle for reading refuses writes.
+TEST_F(RegistryKeyTest, ReadOnlyKeyRefusesWritesAndIsMadeEmpty) {
   RegistryKey key;
   ASSERT_EQ(key.CreateMachine("SOFTWARE\\A", KEY_READ), ERROR_SUCCESS);
   EXPECT_EQ(key.SetText("x", "V"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(key.Close(), ERROR_SUCCESS);
-  EXPECT_FALSE(std::filesystem::exists(Path()));  // opening to read writes nothing
+  EXPECT_EQ(ReadStore(), std::string(kStoreHeader) + "\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\n");
+  // Opened only, a missing key stays missing and nothing is written.
+  const std::string before = ReadStore();
+  EXPECT_EQ(key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\B", KEY_READ), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ReadStore(), before);
 }
 
 TEST_F(RegistryKeyTest, WritesFormatTheReducedNumber) {

@@ -1,6 +1,7 @@
 // A peer that hangs up in the middle of a message, and one that comes back:
 // on a device (here a pty behind a stable link, as a re-plugged USB adapter
-// comes back under its by-id link) and on the program's own virtual line.
+// comes back under its by-id link), on a side of the tap, and on the
+// program's own virtual line.
 #include <gtest/gtest.h>
 #include <termios.h>
 
@@ -79,6 +80,44 @@ TEST(DeviceHangUp, MidMessageIsReportedOnceAndTheDeviceCanBeChosenAgain) {
   EXPECT_EQ(tapix.Wait(), 0);
 }
 
+// With --autoconnect the device is opened again by itself once it is back
+// under its link: one line at the loss, one at the return, and the wait
+// between costs next to no CPU.
+TEST(DeviceHangUp, WithAutoconnectTheDeviceIsOpenedAgainOnceItIsBack) {
+  TempDir config;
+  const std::string link = config.path() + "/ttyUSB-by-id";
+  auto pty = std::make_unique<PtyPair>();
+  ASSERT_EQ(::symlink(pty->path().c_str(), link.c_str()), 0);
+  TapixProcess tapix({"--no-window", "--autoconnect", link + ",9600,N,8,1"}, config.path());
+  const std::size_t ready = tapix.WaitFor(") succeeded\n");
+  ASSERT_NE(ready, std::string::npos) << tapix.Log();
+  const std::string com = "COM" + std::to_string(PortNumber(tapix.Log()));
+  tapix.CloseInput();  // no more commands: the run waits for the port all the same
+
+  pty->Close();
+  ::unlink(link.c_str());
+  const std::size_t lost = tapix.WaitFor(com + ": " + kHangUp, ready);
+  ASSERT_NE(lost, std::string::npos) << tapix.Log();
+  const double cpu = CpuOver(tapix, milliseconds(2000));
+  std::printf("CPU while waiting 2 s for the device: %.3f s\n", cpu);
+  EXPECT_LT(cpu, 0.2) << "the wait spins";
+
+  PtyPair again;
+  ASSERT_EQ(::symlink(again.path().c_str(), link.c_str()), 0);
+  const std::size_t back = tapix.WaitFor(com + ": Verbindung wieder hergestellt\n", lost);
+  ASSERT_NE(back, std::string::npos) << tapix.Log();
+  again.Send("A005");
+  EXPECT_EQ(again.Receive(1), "R");
+  EXPECT_NE(tapix.WaitFor("A005\nR\n", back), std::string::npos) << tapix.Log();
+  EXPECT_EQ(CountOf(tapix.Log(), kHangUp), 1u);
+  EXPECT_EQ(CountOf(tapix.Log(), "wieder hergestellt"), 1u);
+  EXPECT_EQ(CountOf(tapix.Log(), "failed"), 0u) << "the tries are quiet";
+  ::kill(tapix.pid(), SIGTERM);
+  EXPECT_EQ(tapix.Wait(), 0);
+  const std::string store = e2e::ReadFile(config.path() + "/tapix/settings.reg");
+  EXPECT_NE(store.find("\"Autoconnect\"=\"1\""), std::string::npos) << "the option is saved:\n" << store;
+}
+
 TEST(DeviceHangUp, RequestWaitingWhileTheDeviceIsGoneGoesOutWhenItIsBack) {
   TempDir config;
   const std::string link = config.path() + "/ttyACM-by-id";
@@ -152,6 +191,81 @@ TEST(VirtualLineHangUp, PeerLeavesMidMessageAndComesBackAgainAndAgain) {
   }
   EXPECT_EQ(OpenFdCount(tapix.pid()), fds_first) << "descriptors leak per reconnect";
   EXPECT_EQ(tapix.Log().find(kHangUp), std::string::npos) << tapix.Log();
+  tapix.Command("quit");
+  EXPECT_EQ(tapix.Wait(), 0);
+}
+
+// `bytes` written on one side come out on the other, unchanged.
+void Passes(const PtyPair& from, const PtyPair& to, const std::string& bytes) {
+  from.Send(bytes);
+  EXPECT_EQ(to.Receive(bytes.size()), bytes);
+}
+
+// The dispenser's adapter pulled and plugged again (its by-id link removed
+// and restored): the cash register's bytes meanwhile are logged as not
+// forwarded and never reach the dispenser later; forwarding resumes once it
+// is back. The tap waits for a side whatever Autoconnect says, without
+// spinning, and also when both are away.
+TEST(TapSides, ASideRemovedAndRestoredIsWaitedForAndWhatItMissedIsMarked) {
+  TempDir config;
+  PtyPair kasse;
+  const std::string link = config.path() + "/ttyUSB-isb";
+  auto isb = std::make_unique<PtyPair>();
+  ASSERT_EQ(::symlink(isb->path().c_str(), link.c_str()), 0);
+  TapixProcess tapix({"--no-window", "--no-autoconnect", kasse.path() + ",9600,N,8,1", "--tap=" + link},
+                     config.path());
+  const std::size_t ready = tapix.WaitFor(", Schankanlage an COM");
+  ASSERT_NE(ready, std::string::npos) << tapix.Log();
+  Passes(kasse, *isb, "A005");
+
+  isb->Close();
+  ::unlink(link.c_str());
+  const std::size_t lost = tapix.WaitFor("Verbindung unterbrochen", ready);
+  ASSERT_NE(lost, std::string::npos) << tapix.Log();
+  kasse.Send("B007");
+  EXPECT_NE(tapix.WaitFor("Kasse > ISB: B007 (nicht weitergeleitet)\n", lost), std::string::npos)
+      << tapix.Log();
+  const double cpu = CpuOver(tapix, milliseconds(1000));
+  std::printf("CPU of the tap waiting 1 s for a side: %.3f s\n", cpu);
+  EXPECT_LT(cpu, 0.2) << "the wait spins";
+
+  PtyPair back;
+  ASSERT_EQ(::symlink(back.path().c_str(), link.c_str()), 0);
+  const std::size_t returned = tapix.WaitFor("Verbindung wieder hergestellt\n", lost);
+  ASSERT_NE(returned, std::string::npos) << tapix.Log();
+  Passes(kasse, back, "C001");
+  Passes(back, kasse, "R");
+  EXPECT_EQ(back.Drain(milliseconds(200)), "") << "B007 was kept and sent later";
+  EXPECT_NE(tapix.WaitFor("Kasse > ISB: C001\nISB > Kasse: R\n", returned), std::string::npos)
+      << tapix.Log();
+  EXPECT_EQ(CountOf(tapix.Log(), "Verbindung unterbrochen"), 1u) << tapix.Log();
+  EXPECT_EQ(CountOf(tapix.Log(), "wieder hergestellt"), 1u) << tapix.Log();
+  ::kill(tapix.pid(), SIGTERM);
+  EXPECT_EQ(tapix.Wait(), 0);
+}
+
+// The peer leaves in the middle of a message and a new connection begins at
+// once: the half message ends at the close, as a time-out, and the next
+// connection's messages are read on their own.
+TEST(VirtualLineHangUp, AHalfMessageIsNotGluedToTheNextConnectionsFirst) {
+  TempDir config;
+  const std::string link = config.path() + "/isb";
+  TapixProcess tapix({"--no-window", "--pty=" + link}, config.path());
+  const std::size_t ready = tapix.WaitFor(") succeeded\n");
+  ASSERT_NE(ready, std::string::npos) << tapix.Log();
+  int peer = OpenPeer(link);
+  ASSERT_GE(peer, 0);
+  ASSERT_EQ(::write(peer, "T012", 4), 4);
+  std::this_thread::sleep_for(milliseconds(20));
+  ::close(peer);
+  peer = OpenPeer(link);
+  ASSERT_GE(peer, 0);
+  ASSERT_EQ(::write(peer, "A005", 4), 4);
+  ASSERT_NE(tapix.WaitFor("A005\nR\n", ready), std::string::npos) << tapix.Log();
+  const std::string log = tapix.Log().substr(ready);
+  EXPECT_NE(log.find("T012 timeout\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("T012A"), std::string::npos) << log;
+  ::close(peer);
   tapix.Command("quit");
   EXPECT_EQ(tapix.Wait(), 0);
 }

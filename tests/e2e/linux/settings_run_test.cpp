@@ -39,7 +39,7 @@ TEST(SettingsRun, ADevicePathAndItsSettingsComeBackWithoutArgument) {
   EXPECT_EQ(second.Wait(), 0);
 }
 
-TEST(SettingsRun, ARunThatEndsInThePortQuestionSavesNothing) {
+TEST(SettingsRun, ARunThatEndsInThePortQuestionSavesNoValues) {
   TempDir config;
   {
     TapixProcess cancelled({"--no-window", "0"}, config.path());
@@ -56,7 +56,11 @@ TEST(SettingsRun, ARunThatEndsInThePortQuestionSavesNothing) {
     EXPECT_EQ(none.Wait(), 1);
     EXPECT_EQ(none.Log().find("CreateFile"), std::string::npos);
   }
-  EXPECT_FALSE(std::filesystem::exists(config.path() + "/tapix/settings.reg"));
+  // The first load made the empty key; no value was saved.
+  const std::string store = StoreText(config);
+  EXPECT_NE(store.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\TRESOL\\Ventrix Test]\n"), std::string::npos)
+      << store;
+  EXPECT_EQ(store.find("\"="), std::string::npos) << "values were saved:\n" << store;
 }
 
 }  // namespace

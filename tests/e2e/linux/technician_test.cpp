@@ -205,17 +205,6 @@ TEST_F(Tap, WithTheWindowTheBoxesSetHowMessagesAreRead) {
   EXPECT_EQ(tapix->Wait(), 0);
 }
 
-TEST_F(Tap, OneSideHangingUpLeavesTheOtherBothEndTheRun) {
-  auto tapix = line.Start(true);
-  isb.Close();
-  EXPECT_NE(tapix->WaitFor("Verbindung unterbrochen"), std::string::npos) << tapix->Log();
-  kasse.Send("R");
-  EXPECT_NE(tapix->WaitFor("Kasse > ISB: R\n"), std::string::npos) << tapix->Log();
-  kasse.Close();
-  EXPECT_EQ(tapix->Wait(), 1);
-  EXPECT_NE(tapix->Log().find("Beide Schnittstellen unterbrochen"), std::string::npos);
-}
-
 TEST_F(Tap, NeedsBothPorts) {
   TapixProcess missing({"--no-window", kasse.path(), "--tap=/dev/tapix-no-such-device"},
                        line.config.path());
