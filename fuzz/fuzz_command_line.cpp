@@ -28,11 +28,11 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 // The words the parser must know when it reports no error.
 bool KnownOption(std::string_view word) {
   for (const char* name : {"--help", "--version", "--list", "--timestamps", "--raw", "--tap-listen",
-                           "--no-window", "--headless", "--pty", "--autoconnect",
+                           "--no-window", "--headless", "--pty", "--explain", "--hex", "--autoconnect",
                            "--no-autoconnect"}) {
     if (word == name) return true;
   }
-  for (const char* prefix : {"--log=", "--tap=", "--tap-listen=", "--pty=", "--script=", "--report="}) {
+  for (const char* prefix : {"--log=", "--tap=", "--tap-listen=", "--pty=", "--trace=", "--script=", "--report="}) {
     if (StartsWith(word, prefix) && word.size() > std::string_view(prefix).size()) return true;
   }
   return false;

@@ -205,7 +205,9 @@ ReadCommandResult ReadCommand(std::string_view line) {
   if (lower == "records") return ReadRecords(words);
   if (lower == "mark") return ReadMark(line, words);
   Command command;
-  if (lower == "help" || lower == "?") {
+  if (lower == "stats") {
+    command.type = CommandType::Stats;
+  } else if (lower == "help" || lower == "?") {
     command.type = CommandType::Help;
   } else if (lower == "quit" || lower == "exit") {
     command.type = CommandType::Quit;

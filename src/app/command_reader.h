@@ -27,6 +27,7 @@ enum class CommandType : std::uint8_t {
   AnswerNext,  // "answer next F count 2"
   Records,     // "records 12 345 7 …" (none: "records clear")
   Mark,        // "mark TEXT"
+  Stats,       // "stats": the summary of the traffic so far
   Help,
   Quit,
 };

@@ -7,6 +7,7 @@
 #include "protocol/options.h"
 #include "app/byte_text.h"
 #include "app/control_ids.h"
+#include "app/statistics.h"
 #include "app/window_commands.h"
 
 namespace tapix {
@@ -89,6 +90,7 @@ std::string CommandHelp() {
       "  records <Kellner> <PLU> <Tisch> ...   Datens\xE4tze f\xFCr die n\xE4" "chsten E, dann Nullen\n"
       "  records clear     die Datens\xE4tze verwerfen\n"
       "  mark <Text>       eine Markierung im Protokoll\n"
+      "  stats             Zusammenfassung des Verkehrs bis jetzt\n"
       "  help\n"
       "  quit\n";
   return help;
@@ -138,6 +140,9 @@ std::string RunCommand(Session& session, const Command& command) {
              " f\xFCr die n\xE4" "chsten E\n";
     case CommandType::Mark:
       Publish(session, MarkerEvent(command.text));
+      return {};
+    case CommandType::Stats:
+      if (session.statistics) session.console->Log(session.statistics->Summary(false));
       return {};
     case CommandType::Help:
       session.console->Log(CommandHelp());

@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "app/traffic_log.h"
 
 namespace tapix {
 
@@ -12,8 +11,10 @@ void ResetOptions(Session& session) {
 }
 
 void Publish(Session& session, const TrafficEvent& event) {
-  if (session.console) LogTraffic(*session.console, event);
-  for (TrafficObserver* observer : session.observers) observer->OnTraffic(event);
+  TrafficEvent timed = event;
+  session.answer_times.Take(timed, session.options);
+  if (session.console) LogTraffic(*session.console, timed, session.log_style, session.options);
+  for (TrafficObserver* observer : session.observers) observer->OnTraffic(timed);
 }
 
 void Publish(Session& session, TrafficBatch& batch) {

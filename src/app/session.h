@@ -10,6 +10,7 @@
 
 #include "log/console.h"
 #include "protocol/options.h"
+#include "app/answer_times.h"
 #include "app/answer_faults.h"
 #include "app/answers.h"
 #include "app/panel.h"
@@ -17,12 +18,14 @@
 #include "app/receiver.h"
 #include "app/traffic.h"
 #include "app/reopen.h"
+#include "app/traffic_log.h"
 #include "serial/port_settings.h"
 #include "serial/serial_device.h"
 
 namespace tapix {
 
 class LogHistory;
+class Statistics;
 class Scenario;
 class Tap;
 
@@ -49,6 +52,13 @@ struct Session {
   Receiver receiver;
   // Who sees the traffic besides the console's log lines, in this order.
   std::vector<TrafficObserver*> observers;
+  // What --explain and --hex add to the traffic's log lines.
+  TrafficLogStyle log_style;
+  // Which message answers which request, for every event published.
+  AnswerTimes answer_times;
+  // The counts of the traffic for the summary (the "stats" command); null
+  // when none are kept.
+  Statistics* statistics = nullptr;
   // How the next messages are answered besides the boxes ("answer next"),
   // the records for the next queries ("records"), and the answers that wait
   // for their moment, in the order they fall due.
@@ -77,8 +87,8 @@ struct Session {
 // Start values of the option flags and of SendPending.
 void ResetOptions(Session& session);
 
-// An event of the traffic: its lines on the console (app/traffic_log.h),
-// then every observer.
+// An event of the traffic: its answer time (app/answer_times.h), its lines
+// on the console (app/traffic_log.h), then every observer.
 void Publish(Session& session, const TrafficEvent& event);
 // The events of a batch in their order; the batch is emptied.
 void Publish(Session& session, TrafficBatch& batch);

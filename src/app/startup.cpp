@@ -12,6 +12,8 @@
 #include "app/scenario.h"
 #include "app/script_reader.h"
 #include "app/session.h"
+#include "app/statistics.h"
+#include "app/trace.h"
 #include "platform/signals.h"
 #include "app/run_platform.h"
 #include "app/tap_start.h"
@@ -61,7 +63,7 @@ void PrintBanner(Console& console, bool with_usage) {
   Logf(console, "%s\n\n", maker::kMail);
 }
 
-int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
+int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain, TraceFile* trace,
               Scenario* scenario);
 
 }  // namespace
@@ -73,11 +75,13 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args) {
       {"--list", &options.list_ports},  {"--timestamps", &options.timestamps},
       {"--raw", &options.raw},          {"--tap-listen", &options.tap_listen},
       {"--no-window", &options.no_window}, {"--headless", &options.no_window},
+      {"--explain", &options.explain},  {"--hex", &options.hex},
   };
   const std::pair<const char*, std::string*> values[] = {
       {"--log=", &options.log_path},
       {"--tap=", &options.tap_port},
       {"--tap-listen=", &options.tap_port},
+      {"--trace=", &options.trace_path},
       {"--script=", &options.script_path},
       {"--report=", &options.report_path},
   };
@@ -146,6 +150,12 @@ std::string OptionsHelp() {
           "  --tap=ZWEITER   zwischen Kasse (nCom) und Schankanlage (ZWEITER, Nummer oder\n"
           "                  Ger\xE4tepfad): leitet alles weiter und protokolliert beide Richtungen\n"
           "  --tap-listen=ZWEITER  wie --tap, leitet aber nichts weiter (Y-Kabel)\n"
+          "  --explain       jede Nachricht mit Bedeutung (Art, Felder mit Namen), jede\n"
+          "                  Antwort mit Antwortzeit (nach N ms); unerwartete Bytes einer\n"
+          "                  Lesung in einer Zeile; am Ende eine Zusammenfassung\n"
+          "  --hex           jede Nachricht auch als Bytes in Hex (mit Pr\xFC" "fzeichen)\n"
+          "  --trace=DATEI   jedes Ereignis als JSON-Zeile in DATEI (angeh\xE4ngt), mit Zeit,\n"
+          "                  Richtung, Bytes, Art, Pr\xFC" "fzeichen, Feldern, Antwortzeit\n"
           "  --script=DATEI  ein Szenario abspielen, ohne Fenster: Befehle, expect, wait,\n"
           "                  send, mark, answer next, records (siehe man tapix); Ende\n"
           "                  von selbst mit 0 (bestanden), 3 oder 2 (nicht lesbar)\n"
@@ -195,7 +205,7 @@ std::string ExitCodesHelp() {
   help += "  3  ein Szenario (--script) nicht bestanden: eine Erwartung nicht erf\xFCllt\n"
           "     oder vor seinem Ende beendet\n";
   help += "  4  die Protokolldatei (--log) nicht bis zum Ende geschrieben (Platte voll);\n"
-          "     statt 0 oder 1\n";
+          "     statt 0 oder 1; ebenso die Trace-Datei (--trace)\n";
   return help;
 }
 
@@ -236,8 +246,17 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
                                ForOutput(" nicht ge\xF6" "ffnet: " + error, mode) + "\n");
     return kExitBadStart;
   }
+  std::unique_ptr<TraceFile> trace;
+  if (!options.trace_path.empty()) {
+    trace = TraceFile::Open(options.trace_path, &error);
+    if (!trace) {
+      ConsoleOutput().WriteError("tapix: " + ForOutput("Trace-Datei ", mode) + options.trace_path +
+                                 ForOutput(" nicht ge\xF6" "ffnet: " + error, mode) + "\n");
+      return kExitBadStart;
+    }
+  }
   const auto started = std::chrono::steady_clock::now();
-  int code = RunLogged(options, front_end, *chain, scenario.get());
+  int code = RunLogged(options, front_end, *chain, trace.get(), scenario.get());
   if (scenario && !options.report_path.empty()) {
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - started);
@@ -247,17 +266,26 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
     }
   }
   // A record that is not whole says so in the exit code, over the end it had.
-  if (!chain->FinishLog() && (code == kExitNormal || code == kExitNoPort)) return kExitLogLost;
+  const bool whole = chain->FinishLog() && !(trace && trace->Lost());
+  if (!whole && (code == kExitNormal || code == kExitNoPort)) return kExitLogLost;
   return code;
 }
 
 namespace {
 
-int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
+int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain, TraceFile* trace,
               Scenario* scenario) {
   Console& console = chain.Top();
   Session session;
   session.console = &console;
+  session.log_style.explain = options.explain;
+  session.log_style.hex = options.hex;
+  Statistics statistics(session.answer_times);
+  session.statistics = &statistics;
+  // The trace reads the options a written message was made under.
+  if (trace) trace->Follow(session.options);
+  session.observers.push_back(&statistics);
+  if (trace) session.observers.push_back(trace);
   session.scenario = scenario;
   if (scenario) session.observers.push_back(scenario);
   // The window shows the log too: it keeps the lines from the start on.
@@ -318,12 +346,18 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
     session.tap = tap.get();
   }
   front_end.Run(session);
+  // What the tap still holds or reads is published before it goes.
+  if (tap) tap->Finish();
   // A scenario the loop left before its end has not passed.
   if (scenario) scenario->Finish(session);
   session.tap = nullptr;
   tap.reset();
 
   CloseSessionPort(session);
+  // The summary closes a run that asked for a diagnosis; a plain run's
+  // output stays as scripts read it.
+  if (options.explain || trace) console.Log(statistics.Summary(true));
+  if (trace && trace->Lost()) console.Log("Trace-Datei unvollst\xE4ndig: Schreibfehler\n");
   platform.Save(SettingsToSave(session, platform.VirtualPort(), kept_port));
   ReportStoreNotices(console);
   session.log_history = nullptr;

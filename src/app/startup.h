@@ -24,6 +24,9 @@ struct StartOptions {
   bool raw = false;                          // --raw
   std::string tap_port;                      // --tap=SECOND, --tap-listen=SECOND
   bool tap_listen = false;                   // --tap-listen: decode only, forward nothing
+  bool explain = false;                      // --explain
+  bool hex = false;                          // --hex
+  std::string trace_path;                    // --trace=FILE
   std::string script_path;                   // --script=FILE: a scenario, headless
   std::string report_path;                   // --report=FILE: its JUnit XML report
   std::optional<bool> autoconnect;           // --autoconnect, --no-autoconnect (last wins)

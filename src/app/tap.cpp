@@ -1,5 +1,7 @@
 #include "app/tap.h"
 
+#include <algorithm>
+
 namespace tapix {
 
 namespace {
@@ -40,13 +42,13 @@ std::size_t Tap::Pump(Side side, const ByteTime& when) {
     passed = other != nullptr ? other->Write(buffer, got) : 0;
   }
   decoders_[side].Feed({buffer, got}, when, batch_, passed);
-  Flush();
+  Release();
   return got;
 }
 
 void Tap::Lose(Side side) {
-  decoders_[side].Cut(batch_);
-  Flush();
+  decoders_[side].Cut(ByteTime::Now(), batch_);
+  Release();
   devices_[side].reset();
 }
 
@@ -55,14 +57,38 @@ void Tap::Restore(Side side, std::unique_ptr<SerialDevice> device) {
   devices_[side] = std::move(device);
 }
 
-void Tap::Flush() {
-  if (!batch_.Empty() && publish_) publish_(batch_);
-  batch_.Clear();
-}
-
 void Tap::Expire(std::chrono::steady_clock::time_point now) {
   for (auto& decoder : decoders_) decoder.Expire(now, batch_);
-  Flush();
+  Release();
+}
+
+void Tap::Finish() {
+  for (auto& decoder : decoders_) decoder.Cut(ByteTime::Now(), batch_);
+  Release();
+}
+
+void Tap::Release() {
+  for (const TrafficEvent& event : batch_.Events()) {
+    // After every event that began at the same time or earlier: the order
+    // of one side's stream stays.
+    const auto at = std::upper_bound(
+        held_.begin(), held_.end(), event.when.steady,
+        [](std::chrono::steady_clock::time_point when, const TrafficEvent& e) { return when < e.when.steady; });
+    held_.insert(at, event);
+  }
+  batch_.Clear();
+  std::optional<std::chrono::steady_clock::time_point> open;
+  for (const auto& decoder : decoders_) {
+    const auto since = decoder.OpenSince();
+    if (since && (!open || since->steady < *open)) open = since->steady;
+  }
+  std::size_t ready = 0;
+  while (ready < held_.size() && (!open || held_[ready].when.steady <= *open)) ++ready;
+  if (ready == 0) return;
+  TrafficBatch out;
+  for (std::size_t i = 0; i < ready; ++i) out.Add(std::move(held_[i]));
+  held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(ready));
+  if (publish_) publish_(out);
 }
 
 std::optional<std::chrono::steady_clock::time_point> Tap::Deadline() const {

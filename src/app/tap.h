@@ -5,12 +5,18 @@
 // answers and never sends a request of its own. A side may be away for a
 // while (its device went away, app/reopen.h waits for it): what comes from
 // the other side meanwhile is decoded as not forwarded, never queued.
+//
+// The events go out in the order in which their first bytes came: while a
+// message is still being read on one side, what the other side says after
+// that message began waits, so a request that a pause cuts stands before the
+// answer that followed it, and the log's times never go backwards.
 #pragma once
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/tap_decoder.h"
 #include "app/traffic.h"
@@ -37,14 +43,17 @@ class Tap {
 
   // Whether the side's device is there (not away since a hang-up).
   bool Present(Side side) const { return devices_[side] != nullptr; }
-  // The side went away: its message in progress ends as cut now (published),
-  // its device is closed.
+  // The side went away: its message in progress ends as cut now, what waited
+  // for it is published, its device is closed.
   void Lose(Side side);
   // The side is back on `device` (set to return at once what is waiting).
   void Restore(Side side, std::unique_ptr<SerialDevice> device);
 
   // Publishes the messages that a pause has cut.
   void Expire(std::chrono::steady_clock::time_point now);
+
+  // Cuts both sides' messages and publishes everything: the run ends.
+  void Finish();
 
   // The next moment Expire has something to do; none while no message is open.
   std::optional<std::chrono::steady_clock::time_point> Deadline() const;
@@ -59,13 +68,17 @@ class Tap {
   }
 
  private:
+  // Takes the decoders' new events into `held_`, in the order of their first
+  // bytes, and publishes those that no message still being read began
+  // before.
+  void Release();
+
   std::unique_ptr<SerialDevice> devices_[2];
   TapDecoder decoders_[2];
   bool forward_;
   Publisher publish_;
-  TrafficBatch batch_;
-
-  void Flush();
+  TrafficBatch batch_;                // what the decoders reported last
+  std::vector<TrafficEvent> held_;    // waiting for an earlier message, oldest first
 };
 
 }  // namespace tapix

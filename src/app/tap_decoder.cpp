@@ -13,9 +13,9 @@ void TapDecoder::Expire(std::chrono::steady_clock::time_point now, TrafficBatch&
   }
 }
 
-void TapDecoder::Cut(TrafficBatch& out) {
+void TapDecoder::Cut(const ByteTime& now, TrafficBatch& out) {
   if (std::optional<Frame> cut = framer_.Cut()) {
-    out.AddCut(direction_, std::move(*cut), ByteTime::Now(), !open_unforwarded_);
+    out.AddCut(direction_, std::move(*cut), now, !open_unforwarded_);
     open_unforwarded_ = false;
   }
 }

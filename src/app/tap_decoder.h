@@ -33,9 +33,12 @@ class TapDecoder {
   // Ends the message being read as cut when its deadline has passed by `now`.
   void Expire(std::chrono::steady_clock::time_point now, TrafficBatch& out);
 
-  // Ends the message being read as cut now: its side went away, and nothing
-  // that comes once it is back belongs to it.
-  void Cut(TrafficBatch& out);
+  // Ends the message being read as cut at `now`: its side went away (nothing
+  // that comes once it is back belongs to it), or the run ends.
+  void Cut(const ByteTime& now, TrafficBatch& out);
+
+  // When the message being read began; none when no message is open.
+  std::optional<ByteTime> OpenSince() const { return framer_.OpenSince(); }
 
   // When the message being read is cut unless another byte comes; none when
   // no message is open.

@@ -44,7 +44,8 @@ void TrafficBatch::AddCut(Direction direction, Frame frame, const ByteTime& now,
   TrafficEvent timeout;
   timeout.kind = TrafficKind::Timeout;
   timeout.direction = direction;
-  timeout.when = now;
+  timeout.when = frame.first;
+  timeout.cut_at = now;
   Add(std::move(timeout));
   AddFrame(direction, std::move(frame), forwarded);
 }

@@ -7,8 +7,10 @@
 // a trace, statistics or a scenario's expectations are others.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,9 +53,11 @@ struct TrafficEvent {
   // or FromDispenser for a side of the tap).
   Direction direction = Direction::FromPeer;
   // Received: the first byte's time (as in `frame`); Unexpected: the run's
-  // first byte; Written: when the write began; Timeout: when the cut was
-  // made; the others: when they happened.
+  // first byte; Written: when the write began; Timeout: the first byte of the
+  // message it cut (so that every event stands at the time its bytes began);
+  // the others: when they happened.
   ByteTime when{};
+  ByteTime cut_at{};      // Timeout: when the cut was made
   Frame frame;            // Received: the row (kind), the bytes, complete or cut, the check
   std::string bytes;      // Unexpected: the run; Written: what was to go out; Marker: its text
   std::size_t written = 0;  // Written: how many of `bytes` went out
@@ -64,6 +68,13 @@ struct TrafficEvent {
   // bytes are not kept to be sent later. Always true for the session's port
   // and when only listening.
   bool forwarded = true;
+
+  // A message (received or written) that answers one of the other side (R,
+  // F, f, r, t; the record after "E"): the request's row and how long after
+  // the request's first byte (a write: its start) this one's came. Set by
+  // the session when it publishes the event (app/answer_times.h).
+  const MessageSpec* answers = nullptr;
+  std::optional<std::chrono::microseconds> answer_after;
 
   // Written: every byte went out.
   bool Complete() const { return written == bytes.size(); }
@@ -88,7 +99,8 @@ class TrafficBatch {
   // A frame the framer found: Received, or Unexpected for a byte that starts
   // no message. Unexpected bytes join a run only with the same `forwarded`.
   void AddFrame(Direction direction, Frame frame, bool forwarded = true);
-  // A frame cut by its read time-out at `now`: Timeout, then Received.
+  // A frame cut by its read time-out at `now`: Timeout (at the frame's first
+  // byte, cut at `now`), then Received.
   void AddCut(Direction direction, Frame frame, const ByteTime& now, bool forwarded = true);
 
   const std::vector<TrafficEvent>& Events() const { return events_; }

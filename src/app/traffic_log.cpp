@@ -2,8 +2,15 @@
 
 #include <string>
 
+#include "app/answer_times.h"
+#include "log/log_file.h"
+#include "protocol/meaning.h"
+
 namespace tapix {
 namespace {
+
+// How many bytes of an unexpected run its explained line shows.
+constexpr std::size_t kNoiseShown = 16;
 
 const char* MarkerOf(Direction direction) {
   switch (direction) {
@@ -23,6 +30,42 @@ void LogLine(Console& console, Direction direction, std::string line, bool forwa
                               kNotForwarded);
   const char* marker = MarkerOf(direction);
   console.Log(marker[0] == '\0' ? line : marker + line);
+}
+
+// A line without its line feed.
+std::string_view Unended(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  return line;
+}
+
+// Text with the line feeds and carriage returns that came from the line made
+// visible, so that it stays on one line.
+std::string OneLine(std::string_view line) {
+  std::string out;
+  for (const char c : line) {
+    if (c == '\n') out += "<0A>";
+    else if (c == '\r') out += "<0D>";
+    else out.push_back(c);
+  }
+  return out;
+}
+
+// What the style adds to the line of a message: its bytes, its meaning and
+// its answer time.
+std::string Addition(const TrafficEvent& event, const TrafficLogStyle& style,
+                     const OptionFlags& options, bool complete) {
+  std::string added;
+  const std::string_view text = TextOfEvent(event);
+  if (style.hex) added += "  [" + HexBytes(text) + "]";
+  const MessageSpec* message = MessageOfEvent(event);
+  if (!style.explain || !message) return added;
+  const OptionFlags& read_under = event.kind == TrafficKind::Received ? event.frame.options : options;
+  added += "  = " + Meaning(*message, text, read_under, complete);
+  if (event.answer_after) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(*event.answer_after);
+    added += ", nach " + std::to_string(ms.count()) + " ms";
+  }
+  return added;
 }
 
 void LogWritten(Console& console, const TrafficEvent& event) {
@@ -47,6 +90,46 @@ void LogWritten(Console& console, const TrafficEvent& event) {
   console.Log(" timeout (" + std::string(bytes) + ")\n");
 }
 
+// A write with what the style adds: the answer's line carries it; a request
+// or record is echoed as always and has a line of its own in the log,
+// which stands for the log file's line of the write.
+void LogWrittenExplained(Console& console, const TrafficEvent& event,
+                         const TrafficLogStyle& style, const OptionFlags& options) {
+  const std::string_view bytes = event.bytes;
+  const std::size_t written = event.written < bytes.size() ? event.written : bytes.size();
+  const std::string addition = Addition(event, style, options, written == bytes.size());
+  console.Mark(event.when.wall);
+  if (event.what == WriteKind::Answer) {
+    if (!bytes.empty()) console.Log(OneLine(std::string(Unended(AnswerLine(bytes[0]))) + addition) + "\n");
+    return;
+  }
+  for (std::size_t i = 0; i < written; ++i) console.Echo(bytes[i]);
+  if (written == bytes.size()) console.Echo('\n');
+  else console.Log(" timeout (" + OneLine(bytes) + ")\n");
+  if (written > 0) {
+    console.Mark(event.when.wall);
+    console.Log(kSentMarker + OneLine(std::string(bytes.substr(0, written)) + addition) + "\n");
+  }
+}
+
+void LogUnexpected(Console& console, const TrafficEvent& event, const TrafficLogStyle& style) {
+  if (!style.explain) {
+    for (char byte : event.bytes) {
+      Frame single;
+      single.text.assign(1, byte);
+      console.Mark(event.when.wall);
+      LogLine(console, event.direction, FrameLine(single), event.forwarded);
+    }
+    return;
+  }
+  const std::string_view run = event.bytes;
+  std::string line = run.size() == 1 ? "1 Byte" : std::to_string(run.size()) + " Bytes";
+  line += " unerwartet: " + HexBytes(run.substr(0, kNoiseShown));
+  if (run.size() > kNoiseShown) line += " ...";
+  console.Mark(event.when.wall);
+  LogLine(console, event.direction, line + "\n", event.forwarded);
+}
+
 // The marker's text as given, control bytes shown as '?', so that it stays
 // one line.
 void LogMarker(Console& console, std::string_view text) {
@@ -59,21 +142,29 @@ void LogMarker(Console& console, std::string_view text) {
 }  // namespace
 
 void LogTraffic(Console& console, const TrafficEvent& event) {
+  LogTraffic(console, event, TrafficLogStyle{}, OptionFlags());
+}
+
+void LogTraffic(Console& console, const TrafficEvent& event, const TrafficLogStyle& style,
+                const OptionFlags& options) {
   switch (event.kind) {
-    case TrafficKind::Received:
+    case TrafficKind::Received: {
       console.Mark(event.frame.first.wall);
-      LogLine(console, event.direction, FrameLine(event.frame), event.forwarded);
-      return;
-    case TrafficKind::Unexpected:
-      for (char byte : event.bytes) {
-        Frame single;
-        single.text.assign(1, byte);
-        console.Mark(event.when.wall);
-        LogLine(console, event.direction, FrameLine(single), event.forwarded);
+      const std::string line = FrameLine(event.frame);
+      if (style.Plain()) {
+        LogLine(console, event.direction, line, event.forwarded);
+      } else {
+        const std::string addition = Addition(event, style, options, event.frame.complete);
+        LogLine(console, event.direction, OneLine(std::string(Unended(line)) + addition) + "\n", event.forwarded);
       }
       return;
+    }
+    case TrafficKind::Unexpected:
+      LogUnexpected(console, event, style);
+      return;
     case TrafficKind::Written:
-      LogWritten(console, event);
+      if (style.Plain()) LogWritten(console, event);
+      else LogWrittenExplained(console, event, style, options);
       return;
     case TrafficKind::Opened:
       Logf(console, "CreateFile (COM%u) succeeded\n", event.port);

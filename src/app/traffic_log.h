@@ -32,4 +32,26 @@ inline constexpr const char* kNotForwarded = " (nicht weitergeleitet)";
 //   Timeout: nothing (the cut message's own line says "timeout")
 void LogTraffic(Console& console, const TrafficEvent& event);
 
+// What the options add to the lines above (--explain, --hex).
+struct TrafficLogStyle {
+  // A message's line gets its meaning ("  = Kellnerfreigabe: Kellner 5"),
+  // an answer how long after its request it came (", nach 14 ms"); a line
+  // feed or carriage return from the line shows as "<0A>", "<0D>", so a
+  // line is never split; a run of unexpected bytes is one line ("Kasse >
+  // ISB: 3 Bytes unerwartet: 0A FF 00"); a request or record this side
+  // wrote is a line of its own ("gesendet: A005  = ..."), which the log file
+  // then has instead of its own line of the write.
+  bool explain = false;
+  // A message's line gets its bytes in hex ("  [41 30 30 35]"), the check
+  // character included; so does the line of a write.
+  bool hex = false;
+
+  bool Plain() const { return !explain && !hex; }
+};
+
+// The same, with what `style` adds; `options` are those a written message
+// was made under (its fields' widths).
+void LogTraffic(Console& console, const TrafficEvent& event, const TrafficLogStyle& style,
+                const OptionFlags& options);
+
 }  // namespace tapix

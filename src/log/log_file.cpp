@@ -8,15 +8,20 @@
 
 namespace tapix {
 
-std::unique_ptr<LogFileConsole> LogFileConsole::Open(Console& inner, const std::string& path,
-                                                     std::string* error) {
+std::FILE* OpenAppending(const std::string& path, std::string* error) {
   errno = 0;
   std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "ab");
   if (!file) {
     const int code = path.empty() ? ENOENT : errno;
     if (error) *error = "Fehler " + std::to_string(code) + " - " + std::strerror(code);
-    return nullptr;
   }
+  return file;
+}
+
+std::unique_ptr<LogFileConsole> LogFileConsole::Open(Console& inner, const std::string& path,
+                                                     std::string* error) {
+  std::FILE* file = OpenAppending(path, error);
+  if (!file) return nullptr;
   // No buffer of the stream's own: each line goes to the file in one write,
   // and nothing is left in a buffer to land after a failure.
   std::setvbuf(file, nullptr, _IONBF, 0);

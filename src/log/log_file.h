@@ -16,6 +16,10 @@ inline constexpr const char* kSentMarker = "gesendet: ";
 // What begins the last line of a file whose writes failed.
 inline constexpr const char* kStopLine = "---- Protokoll hier abgebrochen: Schreibfehler ";
 
+// Opens `path` for appending, creating it when missing; null when it cannot
+// be opened, with `error` saying why ("Fehler 13 - Permission denied").
+std::FILE* OpenAppending(const std::string& path, std::string* error);
+
 class LogFileConsole final : public Console {
  public:
   // Appends to `path`, creating it when missing, and begins with a line that

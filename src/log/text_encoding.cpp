@@ -62,6 +62,33 @@ std::string ToUtf8(std::string_view bytes, bool line_ends) {
   return out;
 }
 
+std::string ToJsonString(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out = "\"";
+  out.reserve(bytes.size() + 2);
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == '"' || byte == '\\') {
+      out += '\\';
+      out.push_back(c);
+    } else if (byte == '\n') {
+      out += "\\n";
+    } else if (byte == '\r') {
+      out += "\\r";
+    } else if (byte == '\t') {
+      out += "\\t";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      out += "\\u00";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    } else {
+      const char32_t u = FromCodePage1252(byte);
+      AppendUtf8(out, u != 0 ? u : byte);
+    }
+  }
+  return out + "\"";
+}
+
 std::string ForOutput(std::string_view text, TextMode mode) {
   return mode == TextMode::Utf8 ? ToUtf8(text) : std::string(text);
 }

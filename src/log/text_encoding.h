@@ -25,6 +25,13 @@ TextMode ChooseTextMode(bool raw);
 // the bytes of a write) line feed and tab become pictures too.
 std::string ToUtf8(std::string_view bytes, bool line_ends = true);
 
+// Code page 1252 bytes as a JSON string, quotes included, in UTF-8: each
+// byte is the character the code page gives it, the five bytes it leaves
+// undefined the C1 control of the same number (U+0081, ...), so every byte
+// value maps to its own character and back; quote, backslash and the
+// controls below 0x20 and 0x7F are escapes ("\n", "\u0000").
+std::string ToJsonString(std::string_view bytes);
+
 // `text` as `mode` writes it.
 std::string ForOutput(std::string_view text, TextMode mode);
 

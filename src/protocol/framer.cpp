@@ -12,6 +12,7 @@ Frame Framer::Close(bool complete) {
   frame.text = std::move(text_);
   frame.complete = complete;
   frame.first = first_;
+  frame.options = options_;
   if (complete && checksum_) {
     // The check stops at the first 0 byte, as on the C string it was made for.
     frame.check = VerifyCheck(frame.text.c_str(), &frame.expected) ? CheckResult::Good
@@ -61,6 +62,7 @@ Framer::Findings Framer::Feed(unsigned char byte, const ByteTime& when,
     single.message = message;
     single.text.assign(1, static_cast<char>(byte));
     single.first = when;
+    single.options = options;
     findings.found = std::move(single);
     return findings;
   }
@@ -73,6 +75,7 @@ Framer::Findings Framer::Feed(unsigned char byte, const ByteTime& when,
   wanted_ = 1 + rest;
   checksum_ = options.Checksum != 0 && message->check;
   first_ = when;
+  options_ = options;
   total_deadline_ = when.steady + timeouts_.per_char * static_cast<int>(rest) + timeouts_.constant;
   return findings;
 }

@@ -47,6 +47,7 @@ struct Frame {
   CheckResult check = CheckResult::None;
   char expected = 0;                     // the check character the text should end in, when Bad
   ByteTime first{};                      // when the first byte came
+  OptionFlags options{};                 // those in force then: the widths of its fields
 };
 
 // The read time-outs of the port, as the framer applies them.
@@ -88,6 +89,11 @@ class Framer {
   // Characters the open message still wants; 0 when none is open.
   std::size_t Missing() const { return open_ ? wanted_ - text_.size() : 0; }
 
+  // When the open message's first byte came; none when no message is open.
+  std::optional<ByteTime> OpenSince() const {
+    return open_ ? std::optional<ByteTime>(first_) : std::nullopt;
+  }
+
  private:
   Frame Close(bool complete);
 
@@ -101,6 +107,7 @@ class Framer {
   std::size_t wanted_ = 0;
   bool checksum_ = false;
   ByteTime first_{};
+  OptionFlags options_{};
   std::chrono::steady_clock::time_point total_deadline_{};
   std::optional<std::chrono::steady_clock::time_point> last_rest_byte_;
 };

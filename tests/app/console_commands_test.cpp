@@ -175,6 +175,7 @@ TEST_F(Commands, QuitAndHelp) {
             "Nullen\n"
             "  records clear     die Datens\xE4tze verwerfen\n"
             "  mark <Text>       eine Markierung im Protokoll\n"
+            "  stats             Zusammenfassung des Verkehrs bis jetzt\n"
             "  help\n  quit\n");
   EXPECT_FALSE(session.quit_requested);
   Run("quit");

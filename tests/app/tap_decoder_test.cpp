@@ -147,8 +147,8 @@ TEST_F(Decoder, WhatWasNotForwardedCarriesTheMark) {
   now += milliseconds(200);
   feed("\xB5\xB6" "E", 1);  // after the deadline: C0 is cut first, unmarked
   feed("T0", 0);
-  decoder.Cut(events);
-  decoder.Cut(events);  // nothing open: nothing more
+  decoder.Cut(ByteTime::Now(), events);
+  decoder.Cut(ByteTime::Now(), events);  // nothing open: nothing more
   Log();
   EXPECT_EQ(console.log_,
             "Kasse > ISB: A005 (nicht weitergeleitet)\nKasse > ISB: R (nicht weitergeleitet)\n"
