@@ -27,10 +27,10 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 // The words the parser must know when it reports no error.
 bool KnownOption(std::string_view word) {
   for (const char* name : {"--help", "--version", "--list", "--timestamps", "--raw", "--tap-listen",
-                           "--no-window", "--headless", "--pty"}) {
+                           "--no-window", "--headless", "--pty", "--timestamps=date"}) {
     if (word == name) return true;
   }
-  for (const char* prefix : {"--log=", "--tap=", "--tap-listen=", "--pty="}) {
+  for (const char* prefix : {"--log=", "--tap=", "--tap-listen=", "--pty=", "--log-max="}) {
     if (StartsWith(word, prefix) && word.size() > std::string_view(prefix).size()) return true;
   }
   return false;
@@ -72,6 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (options.tap_listen && options.tap_port.empty()) std::abort();
     if (!options.tap_port.empty() && options.virtual_line) std::abort();
     if (options.virtual_line != false && !tapix::VirtualLineSupported()) std::abort();
+    // A size limit is a size, and only for a log file.
+    if (options.log_max != 0 && (options.log_max < 1024 || options.log_path.empty())) std::abort();
+    if (options.timestamps_date && !options.timestamps) std::abort();
   }
   if (options.error.size() > 4096 + size) std::abort();
 

@@ -106,8 +106,23 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args) {
       options.virtual_link = arg.size() > 5 ? arg.substr(6) : "";
       if (arg == "--pty=") fail("--pty= braucht einen Pfad");
     }
+    if (arg.rfind("--timestamps=", 0) == 0) {
+      known = true;
+      if (arg == "--timestamps=date") {
+        options.timestamps = options.timestamps_date = true;
+      } else {
+        fail(arg + ": --timestamps= kennt nur date");
+      }
+    }
+    if (arg.rfind("--log-max=", 0) == 0) {
+      known = true;
+      const std::optional<std::int64_t> size = ParseLogSize(std::string_view(arg).substr(10));
+      options.log_max = size.value_or(0);
+      if (!size) fail(arg + ": eine Gr\xF6\xDF" "e wie 10M, 500k oder 100000 (Bytes), mindestens 1k");
+    }
     if (!known) fail("unbekannte Option " + arg);
   }
+  if (options.log_max != 0 && options.log_path.empty()) fail("--log-max braucht --log=DATEI");
   if (options.tap_listen && options.tap_port.empty()) fail("--tap-listen braucht --tap=ZWEITER");
   if (!options.tap_port.empty() && options.virtual_line) fail("--tap geht nicht mit --pty");
   return options;
@@ -122,7 +137,10 @@ std::string OptionsHelp() {
   }
   help += "  --no-window     ohne Fenster; Befehle von der Standardeingabe (help)\n"
           "  --log=DATEI     jede Zeile und jedes gesendete Byte auch in DATEI (angeh\xE4ngt)\n"
+          "  --log-max=GR\xD6\xDF" "E  DATEI h\xF6" "chstens so gro\xDF (10M, 500k): dann wird sie DATEI.1\n"
+          "                  und eine neue DATEI beginnt (eine Generation bleibt)\n"
           "  --timestamps    jede Zeile mit Uhrzeit [HH:MM:SS.mmm] (Ankunft des ersten Bytes)\n"
+          "  --timestamps=date  ebenso, mit Datum: [TT.MM.JJJJ HH:MM:SS.mmm]\n"
           "  --raw           Texte als Bytes der Codepage 1252, Steuerzeichen unver\xE4ndert\n"
           "                  (sonst mit UTF-8-Locale: UTF-8, Steuerzeichen sichtbar)\n"
           "  --tap=ZWEITER   zwischen Kasse (nCom) und Schankanlage (ZWEITER, Nummer oder\n"
@@ -181,8 +199,11 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   } shutdown_done;
   const TextMode mode = ChooseTextMode(options.raw);
   std::string error;
+  LogChain::Extras extras;
+  extras.stamp_form = options.timestamps_date ? StampForm::DateTime : StampForm::Time;
+  extras.log_max = options.log_max;
   const std::unique_ptr<LogChain> chain =
-      LogChain::Make(options.log_path, options.timestamps, mode, &error);
+      LogChain::Make(options.log_path, options.timestamps, mode, extras, &error);
   if (!chain) {
     // The path as given (bytes of the command line), the words for the terminal.
     ConsoleOutput().WriteError("tapix: " + ForOutput("Protokolldatei ", mode) + options.log_path +

@@ -1,6 +1,7 @@
 // Start-up, the run and shutdown of the program.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ struct StartOptions {
   bool list_ports = false;                   // --list
   std::string log_path;                      // --log=FILE
   bool timestamps = false;                   // --timestamps
+  bool timestamps_date = false;              // --timestamps=date: the stamps with the date
+  std::int64_t log_max = 0;                  // --log-max=SIZE: rotate the log file; 0: never
   bool raw = false;                          // --raw
   std::string tap_port;                      // --tap=SECOND, --tap-listen=SECOND
   bool tap_listen = false;                   // --tap-listen: decode only, forward nothing
