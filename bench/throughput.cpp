@@ -109,16 +109,22 @@ Traffic Drive(Instance& line, double seconds, double bytes_per_second) {
   ::fcntl(fd, F_SETFL, flags);
   t.seconds = Seconds(last_answer - start);
   // Every log line after the start is a received message or an "R" answer.
-  const std::string& log = line.tapix->Log();
-  std::size_t lines = 0, r_lines = 0;
-  for (std::size_t p = log_from; p < log.size();) {
-    const std::size_t end = log.find('\n', p);
-    if (end == std::string::npos) break;
-    ++lines;
-    if (end - p == 1 && log[p] == 'R') ++r_lines;
-    p = end + 1;
-  }
-  t.logged = lines - std::min(lines, r_lines);
+  // The program answers the messages of a read before it logs them, so the
+  // last lines may still be on their way when the last answer is in.
+  const auto count_logged = [&line, log_from] {
+    const std::string& log = line.tapix->Log();
+    std::size_t lines = 0, r_lines = 0;
+    for (std::size_t p = log_from; p < log.size();) {
+      const std::size_t end = log.find('\n', p);
+      if (end == std::string::npos) break;
+      ++lines;
+      if (end - p == 1 && log[p] == 'R') ++r_lines;
+      p = end + 1;
+    }
+    return lines - std::min(lines, r_lines);
+  };
+  const auto give_up = Clock::now() + milliseconds(3000);
+  while ((t.logged = count_logged()) < t.sent && Clock::now() < give_up) ::usleep(5000);
   return t;
 }
 

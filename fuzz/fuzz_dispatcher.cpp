@@ -1,6 +1,7 @@
 // Bytes from the line: the first two bytes choose the options and where the
 // line pauses, the rest is the received stream, read as the loop reads it.
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "app/memory_panel.h"
 #include "app/receiver.h"
 #include "app/session.h"
+#include "serial/port.h"
 #include "fake_console.h"
 #include "fake_device.h"
 #include "fuzz_options.h"
@@ -38,8 +40,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     device->Feed(std::string(reinterpret_cast<const char*>(data + at), n));
   }
   device->write_limit_ = 1 + data[1] % 12;
+  tapix::testing::ScriptedDevice* line = device.get();
   session.port = std::move(device);
-  unsigned char byte;
-  while (session.port->Read(&byte, 1) == 1) tapix::DispatchByte(session, byte);
+  tapix::SetPortTimeouts(session.port.get());
+  // Each read is one chunk, after a pause longer than every time-out, so a
+  // message open across chunks is cut at its deadline.
+  auto now = std::chrono::steady_clock::time_point{};
+  char chunk[256];
+  while (const std::size_t got = line->ReadWaiting(chunk, sizeof chunk)) {
+    session.receiver.Take(session, {chunk, got}, {now, tapix::LogClock::time_point{}});
+    now += std::chrono::seconds(10);
+    session.receiver.Expire(session, now);
+  }
+  if (session.receiver.Reading() || session.receiver.Deadline()) std::abort();
   return 0;
 }

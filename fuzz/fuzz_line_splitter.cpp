@@ -1,4 +1,4 @@
-// Standard input cut into command lines, through the reader of a real pipe,
+// Standard input cut into command lines, through the console input on a real pipe,
 // written in pieces of any size: the lines do not depend on how the bytes
 // were cut (a "\r\n" split between two reads included), hold no line feed,
 // are at most kMaxCommandLine + 1 bytes long, and one that fits is the line
@@ -38,16 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (::pipe2(pipe_fds, O_NONBLOCK | O_CLOEXEC) != 0) return 0;
   std::vector<std::string> lines;
   tapix::ConsoleInput input(pipe_fds[0]);
-  // Takes every line gathered so far; false once the input has ended.
-  const auto take = [&] {
+  const auto take = [&input, &lines] {
     std::string line;
-    for (;;) {
-      switch (input.Take(line)) {
-        case tapix::ConsoleInput::Next::Line: lines.push_back(line); break;
-        case tapix::ConsoleInput::Next::None: return true;
-        case tapix::ConsoleInput::Next::End: return false;
-      }
-    }
+    tapix::ConsoleInput::Next next;
+    while ((next = input.Take(line)) == tapix::ConsoleInput::Next::Line) lines.push_back(line);
+    return next;
   };
   std::size_t at = 0;
   for (unsigned piece = 0; at < bytes.size(); ++piece) {
@@ -55,12 +50,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (::write(pipe_fds[1], bytes.data() + at, n) != static_cast<ssize_t>(n)) std::abort();
     at += n;
     input.Gather();
-    if (!take()) std::abort();  // the input has not ended
+    if (take() == tapix::ConsoleInput::Next::End) std::abort();  // the input has not ended
   }
   ::close(pipe_fds[1]);
-  do {
+  for (int i = 0; input.Open(); ++i) {
+    if (i > 1000) std::abort();  // the end must come
     input.Gather();
-  } while (take());
+    take();
+  }
   ::close(pipe_fds[0]);
 
   if (lines != AllAtOnce(bytes)) std::abort();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/tap.h"
+#include "app/traffic_log.h"
 #include "fake_console.h"
 #include "fake_device.h"
 #include "e2e/stream_account.h"
@@ -25,7 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t at = 0; at < stream.size(); at += pause_every) kasse->Feed(stream.substr(at, pause_every));
   tapix::testing::ScriptedDevice* out = isb.get();
   tapix::testing::CaptureConsole console;
-  tapix::Tap tap(std::move(kasse), std::move(isb), true, console, options);
+  tapix::Tap tap(std::move(kasse), std::move(isb), true, options, [&console](tapix::TrafficBatch& events) {
+    for (const tapix::TrafficEvent& e : events.Events()) tapix::LogTraffic(console, e);
+  });
 
   // Each read is one chunk: a pause of 150 ms before it, longer than the
   // interval, so a message open across chunks is cut.

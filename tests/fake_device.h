@@ -27,6 +27,8 @@ class ScriptedDevice final : public SerialDevice {
     if (chunk.empty()) chunks_.pop_front();
     return take;
   }
+  // What is waiting: the rest of the current chunk.
+  std::size_t ReadWaiting(void* buffer, std::size_t n) override { return Read(buffer, n); }
   std::size_t Write(const void* data, std::size_t n) override {
     const std::size_t take = n < write_limit_ ? n : write_limit_;
     written_.append(static_cast<const char*>(data), take);
@@ -41,6 +43,7 @@ class ScriptedDevice final : public SerialDevice {
   }
   CommTimeouts GetTimeouts() const override { return timeouts_; }
   void SetTimeouts(const CommTimeouts& t) override { timeouts_ = t; }
+  bool HungUp() const override { return hung_up_; }
 
   bool Drained() const {
     for (const auto& c : chunks_)
@@ -53,6 +56,7 @@ class ScriptedDevice final : public SerialDevice {
   int reads_ = 0;
   int clears_ = 0;
   bool refuse_state_ = false;  // SetState refuses every DCB
+  bool hung_up_ = false;
   DCB state_{};
   CommTimeouts timeouts_{};
 

@@ -46,6 +46,7 @@ class PipeDevice final : public SerialDevice {
     if (got == 0) hung_up_ = true;
     return got > 0 ? static_cast<std::size_t>(got) : 0;
   }
+  std::size_t ReadWaiting(void* buffer, std::size_t n) override { return Read(buffer, n); }
   std::size_t Write(const void* data, std::size_t n) override {
     written_.append(static_cast<const char*>(data), n);
     if (on_write_) on_write_(std::string_view(static_cast<const char*>(data), n));
@@ -53,8 +54,8 @@ class PipeDevice final : public SerialDevice {
   }
   void ClearErrors() override {}
   bool SetState(const DCB&) override { return true; }
-  CommTimeouts GetTimeouts() const override { return {}; }
-  void SetTimeouts(const CommTimeouts&) override {}
+  CommTimeouts GetTimeouts() const override { return timeouts_; }
+  void SetTimeouts(const CommTimeouts& timeouts) override { timeouts_ = timeouts; }
   WaitHandle InputWaitHandle() override { return read_fd_; }
   bool InputWaiting() const override {
     pollfd p{read_fd_, POLLIN, 0};
@@ -66,6 +67,7 @@ class PipeDevice final : public SerialDevice {
   std::function<void(std::string_view)> on_write_;  // sees every write as it happens
 
  private:
+  CommTimeouts timeouts_{};
   int read_fd_ = -1;
   int write_fd_ = -1;
   bool hung_up_ = false;

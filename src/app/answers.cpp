@@ -1,17 +1,9 @@
 #include "app/answers.h"
 
-#include "protocol/framer.h"
-
 namespace tapix {
 namespace {
 
-void Answer(LineOut out, char answer) {
-  // The answer's line stands whether or not the byte went out (the console's
-  // trace); the trace of the line itself records only what was written.
-  out.console.Mark(LogClock::now());
-  if (out.port && out.port->Write(&answer, 1) == 1) out.console.Sent({&answer, 1}, {});
-  out.console.Log(AnswerLine(answer));
-}
+void Answer(LineOut out, char answer) { Write(out, {&answer, 1}, WriteKind::Answer); }
 
 }  // namespace
 
@@ -47,7 +39,7 @@ void Acknowledge(const MessageSpec& message, std::string_view text, const Option
 
 void SendRecordAnswer(const FieldValues& record, const OptionFlags& options, bool check,
                       LineOut out) {
-  WriteWithEcho(out, Compose(MessageOf(Kind::Record), record, options, check));
+  Write(out, Compose(MessageOf(Kind::Record), record, options, check), WriteKind::Record);
 }
 
 }  // namespace tapix

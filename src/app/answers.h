@@ -1,5 +1,7 @@
 // The dispenser's side: acknowledgements and the dispense record. The
-// receiver calls these when AutoAnswer is on.
+// receiver calls these when AutoAnswer is on; each write goes to the line at
+// once and its event to `out.events`, which the receiver publishes after
+// the message's own.
 #pragma once
 
 #include <cstddef>

@@ -22,7 +22,7 @@ void OnQueryTick(Session& session) {
 }
 
 void OnPortInput(Session& session) {
-  PollPass(session);
+  ReadPort(session);
   CheckHangup(session);
 }
 
@@ -33,7 +33,7 @@ bool OnTapInput(Session& session, Tap::Side side) {
   tap.Pump(side, ByteTime::Now());
   tap.Expire(std::chrono::steady_clock::now());
   if (!tap.Device(side).HungUp()) return true;
-  LogHangup(*session.console, session.tap_ports[side]);
+  Publish(session, HangupEvent(session.tap_ports[side], Tap::DirectionOf(side)));
   return false;
 }
 
@@ -43,11 +43,13 @@ std::optional<SteadyTime> NextDeadline(const Session& session) {
     if (deadline && (!first || *deadline < *first)) first = deadline;
   };
   if (session.tap) consider(session.tap->Deadline());
+  if (session.port) consider(session.receiver.Deadline());
   return first;
 }
 
 void OnTimeout(Session& session, SteadyTime now) {
   if (session.tap) session.tap->Expire(now);
+  ExpireMessage(session, now);
 }
 
 EventLoop::EventLoop(Session& session, ConsoleInput* input, Front front, int query_period_ms)

@@ -31,14 +31,16 @@ using SteadyTime = std::chrono::steady_clock::time_point;
 // The handlers, one per event.
 
 // A command line from the console: it runs, and the request it queued is
-// written at once. The pass that reads the port follows the last of the
+// written at once (once the message being read has ended, when one is). The
+// pass that reads the port follows the last of the
 // lines that waited together, so a message already on the line is answered
 // with every setting those lines made.
 void OnConsoleLine(Session& session, std::string_view line);
 // A tick of the query timer, then the pass that sends the query it queued.
 void OnQueryTick(Session& session);
-// Input on the port: one polling pass, then the hang-up check (one line, the
-// port closed, so a hang-up is reported once).
+// Input on the port: what is waiting is read in one call, each message it
+// ends answered and logged, the pending request written; then the hang-up
+// check (one line, the port closed, so a hang-up is reported once).
 void OnPortInput(Session& session);
 // A stop request (Ctrl+C, SIGTERM, closing the console): "Beenden".
 void OnStop(Session& session);
@@ -46,9 +48,10 @@ void OnStop(Session& session);
 // side has hung up (said once on the console): it is not watched again.
 bool OnTapInput(Session& session, Tap::Side side);
 
-// The deadlines: moments at which a handler has work without any input. The
-// tap decoders' cut of a message a pause has ended is one; another source of
-// deadlines joins here and in OnTimeout, nowhere else.
+// The deadlines: moments at which a handler has work without any input: the
+// cut of a message a pause has ended, by the port's receiver (then the
+// request that waited for it goes out) and by the tap's decoders. Another
+// source of deadlines joins here and in OnTimeout, nowhere else.
 std::optional<SteadyTime> NextDeadline(const Session& session);
 // Does the work of every deadline that has passed by `now`.
 void OnTimeout(Session& session, SteadyTime now);

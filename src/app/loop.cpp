@@ -1,36 +1,48 @@
 #include "app/loop.h"
 
-#include "app/receiver.h"
 #include "app/transmit.h"
 #include "serial/port.h"
 
 namespace tapix {
 
-void PollPass(Session& session) {
+namespace {
+// One read takes what a burst of messages at the highest rate brings
+// between two looks; a fuller buffer is read again at once.
+constexpr std::size_t kReadChunk = 4096;
+}  // namespace
+
+void ReadPort(Session& session) {
   if (!session.port) return;
   session.port->ClearErrors();
-  unsigned char byte = 0;
-  if (session.port->Read(&byte, 1) == 1) {
-    // The message's time is its first byte's, not the end of its read.
-    session.console->Mark(LogClock::now());
-    DispatchByte(session, byte);
+  unsigned char buffer[kReadChunk];
+  const ByteTime now = ByteTime::Now();
+  for (;;) {
+    const std::size_t got = session.port ? session.port->ReadWaiting(buffer, sizeof buffer) : 0;
+    if (got == 0) break;
+    session.receiver.Take(session, {reinterpret_cast<const char*>(buffer), got}, now);
+    if (got < sizeof buffer) break;
   }
   SendPending(session);
 }
 
+void ExpireMessage(Session& session, std::chrono::steady_clock::time_point now) {
+  const auto deadline = session.receiver.Deadline();
+  if (!session.port || !deadline || now <= *deadline) return;
+  ReadPort(session);
+  session.receiver.Expire(session, now);
+  SendPending(session);
+  CheckHangup(session);
+}
+
 void SendPending(Session& session) {
-  if (!session.port || !session.pending.SendPending) return;
-  WriteWithEcho({session.port.get(), *session.console}, session.pending.text);
+  if (!session.port || !session.pending.SendPending || session.receiver.Reading()) return;
+  Publish(session, WriteToLine(session.port.get(), session.pending.text, WriteKind::Request));
   session.pending.SendPending = 0;
 }
 
-}  // namespace tapix
-
-namespace tapix {
-
 void PassAfterEvent(Session& session) {
   if (session.port && session.port->InputWaiting()) {
-    PollPass(session);
+    ReadPort(session);
   } else {
     SendPending(session);
   }
@@ -38,13 +50,24 @@ void PassAfterEvent(Session& session) {
 
 bool CheckHangup(Session& session) {
   if (!session.port || !session.port->HungUp()) return false;
-  LogHangup(*session.console, session.settings.port);
+  session.receiver.Cut(session);
+  Publish(session, HangupEvent(session.settings.port, Direction::FromPeer));
   ClosePort(session.port);
   return true;
 }
 
-void LogHangup(Console& console, std::uint32_t port) {
-  Logf(console, "COM%u: Verbindung unterbrochen (Ger\xE4t entfernt oder Gegenstelle beendet)\n", port);
+void CloseSessionPort(Session& session) {
+  if (session.port) session.receiver.Cut(session);
+  ClosePort(session.port);
+}
+
+TrafficEvent HangupEvent(std::uint32_t port, Direction direction) {
+  TrafficEvent event;
+  event.kind = TrafficKind::HungUp;
+  event.direction = direction;
+  event.port = port;
+  event.when = ByteTime::Now();
+  return event;
 }
 
 }  // namespace tapix

@@ -3,16 +3,24 @@
 
 #include <string>
 
+#include "app/loop.h"
+
 namespace tapix {
 
-void OpenAndReport(const PortSettings& settings, std::unique_ptr<SerialDevice>& handle,
-                   Console& console) {
+void OpenAndReport(Session& session, const PortSettings& settings,
+                   std::unique_ptr<SerialDevice>& handle, Direction line) {
   handle = Open(settings);
   if (handle) {
-    Logf(console, "CreateFile (COM%u) succeeded\n", settings.port);
+    TrafficEvent opened;
+    opened.kind = TrafficKind::Opened;
+    opened.port = settings.port;
+    opened.when = ByteTime::Now();
+    opened.direction = line;
     SetPortTimeouts(handle.get());
+    Publish(session, opened);
     return;
   }
+  Console& console = *session.console;
   std::string text;
   const int code = GetLastErrorText(text);
   Logf(console, "CreateFile (COM%u) failed with error %d - %s\n", settings.port, code,
@@ -21,11 +29,10 @@ void OpenAndReport(const PortSettings& settings, std::unique_ptr<SerialDevice>& 
   if (!field.empty()) console.Log(field);
 }
 
-void ReselectPort(PortSettings& settings, std::unique_ptr<SerialDevice>& handle,
-                  std::uint32_t new_port, Console& console) {
-  ClosePort(handle);
-  settings.port = new_port;
-  OpenAndReport(settings, handle, console);
+void ReselectPort(Session& session, std::uint32_t new_port) {
+  CloseSessionPort(session);
+  session.settings.port = new_port;
+  OpenAndReport(session, session.settings, session.port);
 }
 
 }  // namespace tapix

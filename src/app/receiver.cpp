@@ -1,15 +1,19 @@
 #include "app/receiver.h"
 
-#include "protocol/framer.h"
 #include "app/answers.h"
+#include "app/session.h"
 #include "app/window_values.h"
 
 namespace tapix {
 namespace {
 
-void Answer(Session& session, const Frame& frame) {
+constexpr std::uint32_t kMaxDword = 0xFFFFFFFFu;
+// Long enough to stand for "never" on a steady clock.
+constexpr std::chrono::milliseconds kNever = std::chrono::hours(24 * 365);
+
+void Answer(Session& session, const Frame& frame, TrafficBatch& events) {
   if (!frame.message || !session.options.AutoAnswer) return;
-  LineOut out{session.port.get(), *session.console};
+  LineOut out{session.port.get(), events};
   switch (frame.message->reply) {
     case Reply::None:
       return;
@@ -27,27 +31,48 @@ void Answer(Session& session, const Frame& frame) {
 
 }  // namespace
 
-void DispatchByte(Session& session, unsigned char first) {
-  // The port's read time-outs decide where a message ends, so the framer is
-  // fed without a clock: it measures lengths, checks and makes the lines.
-  Framer framer;
-  const ByteTime at{};
-  Framer::Findings findings = framer.Feed(first, at, session.options);
-  std::optional<Frame> frame = std::move(findings.found);
-  if (!frame) {
-    // A message with fields: read the rest of it in one read.
-    const std::size_t wanted = framer.Missing();
-    unsigned char rest[kLongestMessage];
-    std::size_t got = session.port ? session.port->Read(rest, wanted) : 0;
-    if (got > wanted) got = wanted;
-    for (std::size_t i = 0; i < got; ++i) {
-      findings = framer.Feed(rest[i], at, session.options);
-      if (findings.found) frame = std::move(findings.found);
-    }
-    if (!frame) frame = framer.Cut();
+ReadTimeouts ReadTimeoutsOf(const CommTimeouts& t) {
+  ReadTimeouts timeouts;
+  timeouts.interval = t.ReadIntervalTimeout == 0 || t.ReadIntervalTimeout == kMaxDword
+                          ? kNever
+                          : std::chrono::milliseconds(t.ReadIntervalTimeout);
+  const bool total = t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0;
+  timeouts.per_char = std::chrono::milliseconds(t.ReadTotalTimeoutMultiplier);
+  timeouts.constant = total ? std::chrono::milliseconds(t.ReadTotalTimeoutConstant) : kNever;
+  return timeouts;
+}
+
+void Receiver::Found(Session& session, Frame frame) {
+  batch_.AddFrame(Direction::FromPeer, frame);
+  Answer(session, frame, batch_);
+}
+
+void Receiver::Take(Session& session, std::string_view bytes, const ByteTime& when) {
+  // A message that starts here is cut by the port's time-outs in force now.
+  if (!Reading() && session.port) framer_.SetTimeouts(ReadTimeoutsOf(session.port->GetTimeouts()));
+  for (const char c : bytes) {
+    ByteTime at = when;
+    const auto deadline = framer_.Deadline();
+    if (deadline && at.steady > *deadline) at.steady = *deadline;
+    Framer::Findings findings = framer_.Feed(static_cast<unsigned char>(c), at, session.options);
+    if (findings.found) Found(session, std::move(*findings.found));
   }
-  session.console->Log(FrameLine(*frame));
-  Answer(session, *frame);
+  Publish(session, batch_);
+}
+
+void Receiver::Expire(Session& session, std::chrono::steady_clock::time_point now) {
+  std::optional<Frame> cut = framer_.Expire(now);
+  if (!cut) return;
+  batch_.AddCut(Direction::FromPeer, *cut, {now, std::chrono::system_clock::now()});
+  Answer(session, *cut, batch_);
+  Publish(session, batch_);
+}
+
+void Receiver::Cut(Session& session) {
+  std::optional<Frame> cut = framer_.Cut();
+  if (!cut) return;
+  Found(session, std::move(*cut));
+  Publish(session, batch_);
 }
 
 }  // namespace tapix

@@ -6,11 +6,14 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "log/console.h"
 #include "protocol/options.h"
 #include "app/panel.h"
 #include "app/port_choices.h"
+#include "app/receiver.h"
+#include "app/traffic.h"
 #include "serial/port_settings.h"
 #include "serial/serial_device.h"
 
@@ -38,6 +41,10 @@ struct Session {
   // setting no device took is not kept.
   PortSettings accepted{};
   PortChoices port_choices;  // the combo box of the window shown now
+  // The port's receiver: the message being read, across the loop's events.
+  Receiver receiver;
+  // Who sees the traffic besides the console's log lines, in this order.
+  std::vector<TrafficObserver*> observers;
   // The line tap when this run sits between two devices (the port above
   // then stays closed), with the port numbers of its register and dispenser
   // sides.
@@ -52,5 +59,11 @@ struct Session {
 
 // Start values of the option flags and of SendPending.
 void ResetOptions(Session& session);
+
+// An event of the traffic: its lines on the console (app/traffic_log.h),
+// then every observer.
+void Publish(Session& session, const TrafficEvent& event);
+// The events of a batch in their order; the batch is emptied.
+void Publish(Session& session, TrafficBatch& batch);
 
 }  // namespace tapix

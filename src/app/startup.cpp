@@ -17,6 +17,7 @@
 #include "platform/console_output.h"
 #include "settings/store_notices.h"
 #include "app/front_end.h"
+#include "app/loop.h"
 
 namespace tapix {
 namespace {
@@ -263,13 +264,15 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain)
       return kExitNoPort;
   }
 
-  OpenAndReport(session.settings, session.port, console);
+  // With the tap, the port of the first argument is its cash register's side.
+  OpenAndReport(session, session.settings, session.port,
+                options.tap_port.empty() ? Direction::FromPeer : Direction::FromRegister);
   RememberAccepted(session);
   std::unique_ptr<Tap> tap;
   if (!options.tap_port.empty()) {
     tap = StartTap(session, options.tap_port, !options.tap_listen);
     if (!tap) {
-      ClosePort(session.port);
+      CloseSessionPort(session);
       return kExitBadStart;
     }
     session.tap = tap.get();
@@ -278,7 +281,7 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain)
   session.tap = nullptr;
   tap.reset();
 
-  ClosePort(session.port);
+  CloseSessionPort(session);
   platform.Save(SettingsToSave(session, platform.VirtualPort(), kept_port));
   ReportStoreNotices(console);
   session.log_history = nullptr;

@@ -3,11 +3,12 @@
 namespace tapix {
 
 Tap::Tap(std::unique_ptr<SerialDevice> register_side, std::unique_ptr<SerialDevice> dispenser_side,
-         bool forward, Console& console, const OptionFlags& options)
+         bool forward, const OptionFlags& options, Publisher publish)
     : devices_{std::move(register_side), std::move(dispenser_side)},
-      decoders_{TapDecoder(console, options, kFromRegister),
-                TapDecoder(console, options, kFromDispenser)},
-      forward_(forward) {
+      decoders_{TapDecoder(options, Direction::FromRegister),
+                TapDecoder(options, Direction::FromDispenser)},
+      forward_(forward),
+      publish_(std::move(publish)) {
   // The comm API's "return at once": interval MAXDWORD with zero totals. The
   // writes keep their time-outs, so a stalled side cannot hold the tap for
   // ever.
@@ -21,17 +22,21 @@ Tap::Tap(std::unique_ptr<SerialDevice> register_side, std::unique_ptr<SerialDevi
 }
 
 std::size_t Tap::Pump(Side side, const ByteTime& when) {
-  unsigned char buffer[256];
+  char buffer[256];
   const std::size_t got = devices_[side]->Read(buffer, sizeof buffer);
   if (got == 0) return 0;
   // Forwarded before it is decoded: the log must not delay the line.
   if (forward_) devices_[1 - side]->Write(buffer, got);
-  for (std::size_t i = 0; i < got; ++i) decoders_[side].Feed(buffer[i], when);
+  decoders_[side].Feed({buffer, got}, when, batch_);
+  if (publish_) publish_(batch_);
+  batch_.Clear();
   return got;
 }
 
 void Tap::Expire(std::chrono::steady_clock::time_point now) {
-  for (auto& decoder : decoders_) decoder.Expire(now);
+  for (auto& decoder : decoders_) decoder.Expire(now, batch_);
+  if (!batch_.Empty() && publish_) publish_(batch_);
+  batch_.Clear();
 }
 
 std::optional<std::chrono::steady_clock::time_point> Tap::Deadline() const {
@@ -41,14 +46,6 @@ std::optional<std::chrono::steady_clock::time_point> Tap::Deadline() const {
     if (d && (!first || *d < *first)) first = d;
   }
   return first;
-}
-
-int Tap::WaitMillis(std::chrono::steady_clock::time_point now) const {
-  const auto deadline = Deadline();
-  if (!deadline) return -1;
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now);
-  // Expire cuts a message only once its deadline has passed.
-  return left.count() < 0 ? 0 : static_cast<int>(left.count()) + 1;
 }
 
 }  // namespace tapix

@@ -1,15 +1,17 @@
 // The line tap: Tapix between the cash register (first port) and the
 // dispenser (second port). Every byte that comes in on one side goes out on
 // the other at once and unchanged (unless only listening, on a Y-cable), and
-// each direction is decoded and logged. The tap never answers and never sends
-// a request of its own.
+// each direction is decoded into events of the traffic. The tap never
+// answers and never sends a request of its own.
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "app/tap_decoder.h"
+#include "app/traffic.h"
 #include "serial/serial_device.h"
 
 namespace tapix {
@@ -18,32 +20,37 @@ class Tap {
  public:
   enum Side { Register = 0, Dispenser = 1 };
 
+  // Where the tap's events go (the session's Publish).
+  using Publisher = std::function<void(TrafficBatch&)>;
+
   // Takes both devices and sets them to return at once what is waiting.
   Tap(std::unique_ptr<SerialDevice> register_side, std::unique_ptr<SerialDevice> dispenser_side,
-      bool forward, Console& console, const OptionFlags& options);
+      bool forward, const OptionFlags& options, Publisher publish);
 
   // Reads what is waiting on `side`, forwards it and decodes it. Returns the
   // count read (0: nothing waiting, or the side hung up).
   std::size_t Pump(Side side, const ByteTime& when);
 
-  // Logs the messages that a pause has cut.
+  // Publishes the messages that a pause has cut.
   void Expire(std::chrono::steady_clock::time_point now);
 
   // The next moment Expire has something to do; none while no message is open.
   std::optional<std::chrono::steady_clock::time_point> Deadline() const;
 
-  // Milliseconds from `now` until Expire has something to do, for a wait:
-  // rounded up and one past the deadline, 0 when it has passed, -1 while no
-  // message is open.
-  int WaitMillis(std::chrono::steady_clock::time_point now) const;
-
   SerialDevice& Device(Side side) { return *devices_[side]; }
   bool Forwarding() const { return forward_; }
+
+  // The line a side is in the events.
+  static Direction DirectionOf(Side side) {
+    return side == Register ? Direction::FromRegister : Direction::FromDispenser;
+  }
 
  private:
   std::unique_ptr<SerialDevice> devices_[2];
   TapDecoder decoders_[2];
   bool forward_;
+  Publisher publish_;
+  TrafficBatch batch_;
 };
 
 }  // namespace tapix

@@ -2,22 +2,20 @@
 
 namespace tapix {
 
-TapDecoder::TapDecoder(Console& console, const OptionFlags& options, std::string marker,
-                       ReadTimeouts timeouts)
-    : console_(console), options_(options), marker_(std::move(marker)), framer_(timeouts) {}
+TapDecoder::TapDecoder(const OptionFlags& options, Direction direction, ReadTimeouts timeouts)
+    : options_(options), direction_(direction), framer_(timeouts) {}
 
-void TapDecoder::Log(const std::optional<Frame>& frame) {
-  if (!frame) return;
-  console_.Mark(frame->first.wall);
-  console_.Log(marker_ + FrameLine(*frame));
+void TapDecoder::Expire(std::chrono::steady_clock::time_point now, TrafficBatch& out) {
+  if (std::optional<Frame> cut = framer_.Expire(now))
+    out.AddCut(direction_, std::move(*cut), {now, std::chrono::system_clock::now()});
 }
 
-void TapDecoder::Expire(std::chrono::steady_clock::time_point now) { Log(framer_.Expire(now)); }
-
-void TapDecoder::Feed(unsigned char byte, const ByteTime& when) {
-  const Framer::Findings findings = framer_.Feed(byte, when, options_);
-  Log(findings.cut);
-  Log(findings.found);
+void TapDecoder::Feed(std::string_view bytes, const ByteTime& when, TrafficBatch& out) {
+  for (const char c : bytes) {
+    Framer::Findings findings = framer_.Feed(static_cast<unsigned char>(c), when, options_);
+    if (findings.cut) out.AddCut(direction_, std::move(*findings.cut), when);
+    if (findings.found) out.AddFrame(direction_, std::move(*findings.found));
+  }
 }
 
 }  // namespace tapix

@@ -30,7 +30,7 @@ std::unique_ptr<Tap> StartTap(Session& session, const std::string& second, bool 
     Logf(console, "Zweite Schnittstelle \"%s\" ung\xFCltig: eine andere Nummer oder ein Ger\xE4tepfad.\n",
          shown.c_str());
   } else {
-    OpenAndReport(other_settings, other, console);
+    OpenAndReport(session, other_settings, other, Direction::FromDispenser);
   }
   if (!session.port || !other) {
     console.Log("Ende: Mith\xF6ren braucht beide Schnittstellen.\n");
@@ -41,8 +41,8 @@ std::unique_ptr<Tap> StartTap(Session& session, const std::string& second, bool 
   Logf(console, "%s: Kasse an COM%u, Schankanlage an COM%u\n",
        forward ? "Mith\xF6ren und weiterleiten" : "Nur mith\xF6ren (nichts weiterleiten)",
        session.settings.port, other_settings.port);
-  return std::make_unique<Tap>(std::move(session.port), std::move(other), forward, console,
-                               session.options);
+  return std::make_unique<Tap>(std::move(session.port), std::move(other), forward, session.options,
+                               [&session](TrafficBatch& events) { Publish(session, events); });
 }
 
 }  // namespace tapix

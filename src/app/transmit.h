@@ -1,25 +1,26 @@
-// Writing a text to the port with the console echo of what went out.
+// This side's writes to the line, each one event of the traffic.
 #pragma once
 
 #include <string_view>
 
-#include "log/console.h"
+#include "app/traffic.h"
 #include "serial/serial_device.h"
 
 namespace tapix {
 
-// Where this side's writes go: the open port (null while none is open) and
-// the console that shows them.
+// Where this side's writes go: the open port (null while none is open), and
+// the events of what went out.
 struct LineOut {
   SerialDevice* port;
-  Console& console;
+  TrafficBatch& events;
 };
 
-// Writes the text with one write and echoes each byte written straight to the
-// console. A whole write ends the echo with a line feed; a short one gets the
-// log line " timeout (%s)" with the whole text, ending in its own line feed,
-// so the log never depends on the echo. Without an open port nothing goes out
-// and the text counts as a short write.
-void WriteWithEcho(LineOut out, std::string_view text);
+// Writes `bytes` to the port with one write and returns the Written event:
+// what was to go out, how much did, when the write began. Without an open
+// port nothing goes out, which counts as a short write.
+TrafficEvent WriteToLine(SerialDevice* port, std::string_view bytes, WriteKind what);
+
+// The same, with its event added to `out.events`.
+void Write(LineOut out, std::string_view bytes, WriteKind what);
 
 }  // namespace tapix

@@ -48,8 +48,7 @@ void OnCommand(Session& session, int id) {
         session.console->Log("Beim Mith\xF6ren bleiben die Schnittstellen fest.\n");
         return;
       }
-      ReselectPort(session.settings, session.port, session.port_choices.SelectedPort(),
-                   *session.console);
+      ReselectPort(session, session.port_choices.SelectedPort());
       RememberAccepted(session);
       return;
     case ctl::Configure:

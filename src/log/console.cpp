@@ -30,4 +30,27 @@ void Logf(Console& console, const char* format, ...) {
   console.Log(std::string_view(big.data(), static_cast<std::size_t>(n)));
 }
 
+void StdConsole::Log(std::string_view text) {
+  if (batches_ > 0) {
+    held_.append(text);
+    return;
+  }
+  out_.Write(text);
+}
+
+void StdConsole::Echo(char byte) {
+  WriteHeld();
+  out_.Echo(byte);
+}
+
+void StdConsole::EndBatch() {
+  if (batches_ > 0 && --batches_ == 0) WriteHeld();
+}
+
+void StdConsole::WriteHeld() {
+  if (held_.empty()) return;
+  out_.Write(held_);
+  held_.clear();
+}
+
 }  // namespace tapix

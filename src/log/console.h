@@ -32,21 +32,47 @@ class Console {
   // When the event behind the next line happened: a message's first byte
   // arrived, or a write began. A line without one is stamped when it starts.
   virtual void Mark(LogClock::time_point when) { (void)when; }
+  // The lines logged from BeginBatch to its EndBatch belong together (the
+  // events of one read of the line): an output may hold them and write them
+  // with one call at EndBatch. A line is never split, nothing is held past
+  // EndBatch, and an echo writes what is held first, so the order stays.
+  // Batches nest: the outermost EndBatch writes.
+  virtual void BeginBatch() {}
+  virtual void EndBatch() {}
+};
+
+// A batch for the scope of the object.
+class LogBatch {
+ public:
+  explicit LogBatch(Console& console) : console_(console) { console_.BeginBatch(); }
+  ~LogBatch() { console_.EndBatch(); }
+  LogBatch(const LogBatch&) = delete;
+  LogBatch& operator=(const LogBatch&) = delete;
+
+ private:
+  Console& console_;
 };
 
 // printf-style log line; the result keeps every byte the format produced (a
 // "%c" of 0 included).
 void Logf(Console& console, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-// Standard output for the log (flushed per call); the echo goes to the console
-// device and is dropped when there is none.
+// Standard output for the log (one write per call, or per batch); the echo
+// goes to the console device and is dropped when there is none.
 class StdConsole final : public Console {
  public:
-  void Log(std::string_view text) override { out_.Write(text); }
-  void Echo(char byte) override { out_.Echo(byte); }
+  void Log(std::string_view text) override;
+  void Echo(char byte) override;
+  void BeginBatch() override { ++batches_; }
+  void EndBatch() override;
 
  private:
+  // Writes what a batch holds.
+  void WriteHeld();
+
   ConsoleOutput out_;
+  int batches_ = 0;   // open batches
+  std::string held_;  // what they logged so far
 };
 
 }  // namespace tapix

@@ -1,5 +1,6 @@
 #include "log/log_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -112,6 +113,19 @@ bool LogFileConsole::Append(std::string_view text) {
   return false;
 }
 
+void LogFileConsole::BeginBatch() {
+  inner_.BeginBatch();
+  ++batches_;
+}
+
+void LogFileConsole::EndBatch() {
+  inner_.EndBatch();
+  if (batches_ == 0 || --batches_ > 0 || held_.empty()) return;
+  const std::string lines = std::move(held_);
+  held_.clear();
+  Write(lines);
+}
+
 bool LogFileConsole::Full(std::size_t size) const {
   return max_size_ > 0 && holds_lines_ && end_ >= 0 &&
          end_ + static_cast<std::int64_t>(size) > max_size_;
@@ -165,8 +179,20 @@ bool LogFileConsole::AppendOrStop(std::string_view text) {
 }
 
 void LogFileConsole::Write(std::string_view text, bool dated_line) {
+  if (batches_ > 0 && !dated_line) {
+    held_.append(text);
+    return;
+  }
   if (failed_) return;
   if (Full(text.size())) {
+    // Of a batch of lines, those that still fit whole stay in this file.
+    const std::size_t room = static_cast<std::size_t>(std::max<std::int64_t>(max_size_ - end_, 0));
+    const std::size_t fits = text.substr(0, room).rfind('\n') + 1;  // 0 when none fits
+    if (fits > 0) {
+      if (!AppendOrStop(text.substr(0, fits))) return;
+      holds_lines_ = true;
+      text.remove_prefix(fits);
+    }
     if (!Rotate()) return;
     // A new file begins with the line that dates it.
     if (!dated_line) WriteDatedLine();

@@ -62,6 +62,9 @@ class LogFileConsole final : public Console {
   void Echo(char byte) override { inner_.Echo(byte); }
   void Sent(std::string_view bytes, std::string_view prefix) override;
   void Mark(LogClock::time_point when) override { inner_.Mark(when); }
+  // The whole lines of a batch go to the file in one write at its end.
+  void BeginBatch() override;
+  void EndBatch() override;
 
  private:
   LogFileConsole(Console& inner, std::FILE* file, std::string path, std::int64_t max_size);
@@ -88,6 +91,8 @@ class LogFileConsole final : public Console {
   std::FILE* file_;
   std::string path_;
   std::string open_line_;  // logged text after the last line feed
+  int batches_ = 0;        // open batches
+  std::string held_;       // the whole lines they wrote so far
   std::int64_t end_ = 0;   // the size of the file after its last whole write
   std::int64_t max_size_;  // rotate before this size is passed; 0: never
   bool holds_lines_ = false;  // the file holds more than its dated line: a new one helps

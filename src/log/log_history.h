@@ -22,6 +22,8 @@ class LogHistory final : public Console {
   void Echo(char byte) override;
   void Sent(std::string_view bytes, std::string_view prefix) override { inner_.Sent(bytes, prefix); }
   void Mark(LogClock::time_point when) override { inner_.Mark(when); }
+  void BeginBatch() override { inner_.BeginBatch(); }
+  void EndBatch() override { inner_.EndBatch(); }
 
   // The last lines kept (at most max_lines complete ones, then the line begun).
   std::string Text() const;

@@ -36,6 +36,8 @@ class Utf8Console final : public Console {
   void Echo(char byte) override;
   void Sent(std::string_view bytes, std::string_view prefix) override;
   void Mark(LogClock::time_point when) override { inner_.Mark(when); }
+  void BeginBatch() override { inner_.BeginBatch(); }
+  void EndBatch() override { inner_.EndBatch(); }
 
  private:
   Console& inner_;

@@ -32,6 +32,8 @@ class TimestampConsole final : public Console {
   void Echo(char byte) override;
   void Sent(std::string_view bytes, std::string_view prefix) override;
   void Mark(LogClock::time_point when) override { mark_ = when; }
+  void BeginBatch() override { inner_.BeginBatch(); }
+  void EndBatch() override { inner_.EndBatch(); }
 
  private:
   // The stamp for a line starting now; takes the mark.

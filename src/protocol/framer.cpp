@@ -64,6 +64,10 @@ Framer::Findings Framer::Feed(unsigned char byte, const ByteTime& when,
     findings.found = std::move(single);
     return findings;
   }
+  if (next_timeouts_) {
+    timeouts_ = *next_timeouts_;
+    next_timeouts_.reset();
+  }
   open_ = message;
   text_.assign(1, static_cast<char>(byte));
   wanted_ = 1 + rest;

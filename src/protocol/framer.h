@@ -60,6 +60,9 @@ class Framer {
  public:
   explicit Framer(ReadTimeouts timeouts = {}) : timeouts_(timeouts) {}
 
+  // The read time-outs for the messages that start from now on.
+  void SetTimeouts(ReadTimeouts timeouts) { next_timeouts_ = timeouts; }
+
   // What one byte ended: the message that was open, cut because the byte
   // came after its deadline, and what the byte itself completed.
   struct Findings {
@@ -88,7 +91,8 @@ class Framer {
  private:
   Frame Close(bool complete);
 
-  ReadTimeouts timeouts_;
+  ReadTimeouts timeouts_;       // those of the open message
+  std::optional<ReadTimeouts> next_timeouts_;
   // The open message: its row, its bytes so far, its whole length, whether
   // its check character is verified, when its first byte came, and the
   // arrival of its last byte after the first.

@@ -32,6 +32,11 @@ class SerialDevice {
   // have passed; the count that came is the result (0 on time-out or error).
   virtual std::size_t Read(void* buffer, std::size_t n) = 0;
 
+  // Reads up to n bytes of what is waiting now, whatever the time-outs: never
+  // waits; 0 when nothing is waiting (or the line hung up). The port's
+  // receiver reads this way and cuts a message that stops short itself.
+  virtual std::size_t ReadWaiting(void* buffer, std::size_t n) = 0;
+
   // Writes n bytes; gives up after n * multiplier + constant ms and returns the
   // count written so far.
   virtual std::size_t Write(const void* data, std::size_t n) = 0;

@@ -34,6 +34,18 @@ constexpr tcflag_t kPtyFixedBits = CSIZE | PARENB | PARODD | CMSPAR;
 
 bool IsHangupErrno(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
 
+// The DCB on termios from `base`; false for a DCB termios cannot express,
+// with its field and the error set.
+bool MapOrRefuse(const DCB& dcb, const termios& base, LineConfig& config) {
+  LineField field;
+  if (const int error = MapDcb(dcb, base, config, &field); error != 0) {
+    SetRefusedField(field);
+    SetLastErrorCode(error);
+    return false;
+  }
+  return true;
+}
+
 int IoctlRetry(int fd, unsigned long request, void* arg) {
   return RetryEintr([&] { return ::ioctl(fd, request, arg); });
 }
@@ -48,6 +60,29 @@ int MillisUntil(Clock::time_point now, Clock::time_point deadline) {
   const auto us = std::chrono::duration_cast<std::chrono::microseconds>(deadline - now).count();
   const long long ms = (us + 999) / 1000;
   return ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
+}
+
+// The one wait of the device, for reads and writes alike: poll() on `fd` for
+// `events` until `deadline` (none: no limit; one that has passed: a look
+// without waiting). Returns the events poll reported, 0 once the deadline
+// has passed, -1 when the wait itself failed (the last error set; EBADF for
+// a descriptor that is not open).
+int WaitReady(int fd, short events, std::optional<Clock::time_point> deadline) {
+  for (;;) {
+    pollfd p{fd, events, 0};
+    const int pr = ::poll(&p, 1, deadline ? MillisUntil(Clock::now(), *deadline) : -1);
+    if (pr < 0) {
+      if (errno == EINTR) continue;
+      SetLastErrorCode(errno);
+      return -1;
+    }
+    if (pr == 0) return 0;
+    if (p.revents & POLLNVAL) {
+      SetLastErrorCode(EBADF);
+      return -1;
+    }
+    return p.revents;
+  }
 }
 
 // Raw mode on the settings found, leaving the line settings alone: reads see
@@ -145,6 +180,37 @@ void PosixDevice::NoteHangupErrno(int error) {
   SetLastErrorCode(error);
 }
 
+std::size_t PosixDevice::ReadWaiting(void* buffer, std::size_t n) {
+  if (n == 0 || hung_up_) return 0;
+  auto* out = static_cast<unsigned char*>(buffer);
+  std::size_t got = 0;
+  while (got < n) {
+    const ssize_t r = ::read(fd_, out + got, n - got);
+    if (r > 0) {
+      // A read that returns less than asked found no more: one call, as a
+      // message usually comes whole.
+      if (static_cast<std::size_t>(r) < n - got) return got + static_cast<std::size_t>(r);
+      got += static_cast<std::size_t>(r);
+      continue;
+    }
+    if (r == 0) {  // with VMIN 1 on a non-blocking descriptor: the line hung up
+      hung_up_ = true;
+      break;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN) {
+      NoteHangupErrno(errno);
+      break;
+    }
+    // Nothing (more) waiting. A wake with nothing to read may be a hang-up
+    // that poll reports without an error from read: looked at once, so that
+    // a caller woken by it does not wake again and again.
+    if (got == 0) InputWaiting();
+    break;
+  }
+  return got;
+}
+
 std::size_t PosixDevice::Read(void* buffer, std::size_t n) {
   if (n == 0) return 0;
   if (hung_up_) {
@@ -159,6 +225,7 @@ std::size_t PosixDevice::Read(void* buffer, std::size_t n) {
   // the first byte and then returns what is there.
   const bool at_once = t.ReadIntervalTimeout == kMaxDword && t.ReadTotalTimeoutMultiplier == 0 &&
                        t.ReadTotalTimeoutConstant == 0;
+  if (at_once) return ReadWaiting(buffer, n);
   const bool first_byte = t.ReadIntervalTimeout == kMaxDword &&
                           t.ReadTotalTimeoutMultiplier == kMaxDword &&
                           t.ReadTotalTimeoutConstant > 0 && t.ReadTotalTimeoutConstant < kMaxDword;
@@ -198,7 +265,6 @@ std::size_t PosixDevice::Read(void* buffer, std::size_t n) {
       hung_up_ = true;
       return got;
     }
-    if (at_once) return got;
 
     // Wait for more, until the earlier of the total time-out and the gap
     // allowed after the last byte (the gap counts only once a byte has come).
@@ -207,24 +273,10 @@ std::size_t PosixDevice::Read(void* buffer, std::size_t n) {
       const Clock::time_point gap_end = last_byte + std::chrono::milliseconds(interval_ms);
       if (!deadline || gap_end < *deadline) deadline = gap_end;
     }
-    int wait_ms = -1;
-    if (deadline) {
-      const Clock::time_point now = Clock::now();
-      if (now >= *deadline) return got;
-      wait_ms = MillisUntil(now, *deadline);
-    }
-    pollfd p{fd_, POLLIN, 0};
-    const int pr = ::poll(&p, 1, wait_ms);
-    if (pr < 0) {
-      if (errno == EINTR) continue;
-      SetLastErrorCode(errno);
-      return got;
-    }
-    if (pr > 0 && (p.revents & POLLNVAL)) {
-      SetLastErrorCode(EBADF);
-      return got;
-    }
-    if (pr > 0 && (p.revents & (POLLHUP | POLLERR))) saw_hangup = true;
+    if (deadline && Clock::now() >= *deadline) return got;
+    const int ready = WaitReady(fd_, POLLIN, deadline);
+    if (ready <= 0) return got;  // the time-out, or a wait that failed
+    if (ready & (POLLHUP | POLLERR)) saw_hangup = true;
   }
 }
 
@@ -253,27 +305,13 @@ std::size_t PosixDevice::Write(const void* data, std::size_t n) {
       NoteHangupErrno(errno);
       return sent;
     }
-    int wait_ms = -1;
-    if (deadline) {
-      const Clock::time_point now = Clock::now();
-      if (now >= *deadline) {
-        SetLastErrorCode(ETIMEDOUT);
-        return sent;
-      }
-      wait_ms = MillisUntil(now, *deadline);
-    }
-    pollfd p{fd_, POLLOUT, 0};
-    const int pr = ::poll(&p, 1, wait_ms);
-    if (pr < 0) {
-      if (errno == EINTR) continue;
-      SetLastErrorCode(errno);
+    const int ready = WaitReady(fd_, POLLOUT, deadline);
+    if (ready < 0) return sent;
+    if (ready == 0) {
+      SetLastErrorCode(ETIMEDOUT);
       return sent;
     }
-    if (pr > 0 && (p.revents & POLLNVAL)) {
-      SetLastErrorCode(EBADF);
-      return sent;
-    }
-    if (pr > 0 && !(p.revents & POLLOUT) && (p.revents & (POLLHUP | POLLERR))) {
+    if (!(ready & POLLOUT) && (ready & (POLLHUP | POLLERR))) {
       hung_up_ = true;
       SetLastErrorCode(EIO);
       return sent;
@@ -283,11 +321,10 @@ std::size_t PosixDevice::Write(const void* data, std::size_t n) {
 
 bool PosixDevice::InputWaiting() const {
   if (hung_up_) return false;
-  pollfd p{fd_, POLLIN, 0};
-  const int pr = RetryEintr([&] { return ::poll(&p, 1, 0); });
-  if (pr <= 0) return false;
-  if (p.revents & POLLIN) return true;
-  if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) hung_up_ = true;
+  const int ready = WaitReady(fd_, POLLIN, Clock::now());
+  if (ready <= 0) return false;
+  if (ready & POLLIN) return true;
+  if (ready & (POLLHUP | POLLERR)) hung_up_ = true;
   return false;
 }
 
@@ -308,14 +345,8 @@ bool PosixDevice::SetState(const DCB& dcb) {
   if (!own_settings_) {
     // A virtual line carries bytes whatever the settings; its slave's termios
     // are the peer's business.
-    termios any{};
     LineConfig unused;
-    LineField field;
-    if (const int error = MapDcb(dcb, any, unused, &field); error != 0) {
-      SetRefusedField(field);
-      SetLastErrorCode(error);
-      return false;
-    }
+    if (!MapOrRefuse(dcb, termios{}, unused)) return false;
     state_ = dcb;
     have_state_ = true;
     return true;
@@ -326,12 +357,7 @@ bool PosixDevice::SetState(const DCB& dcb) {
     return false;
   }
   LineConfig config;
-  LineField field;
-  if (const int error = MapDcb(dcb, current, config, &field); error != 0) {
-    SetRefusedField(field);
-    SetLastErrorCode(error);
-    return false;
-  }
+  if (!MapOrRefuse(dcb, current, config)) return false;
   termios wanted = config.tio;
   if (pty_) {
     // Keep the size and parity the pseudo-terminal has, so that the kernel

@@ -36,6 +36,7 @@ class PosixDevice final : public SerialDevice {
   PosixDevice& operator=(const PosixDevice&) = delete;
 
   std::size_t Read(void* buffer, std::size_t n) override;
+  std::size_t ReadWaiting(void* buffer, std::size_t n) override;
   std::size_t Write(const void* data, std::size_t n) override;
   void ClearErrors() override {}
   bool SetState(const DCB& dcb) override;

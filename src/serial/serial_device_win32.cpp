@@ -115,27 +115,29 @@ class CommDevice final : public SerialDevice {
 
   std::size_t Read(void* buffer, std::size_t n) override {
     if (n == 0) return 0;
-    EndFirstByteWait();
+    // "Return at once with what is waiting" (the tap's): under Wine an
+    // overlapped read with these time-outs still waits for a byte when none
+    // is there, so it is read as ReadWaiting reads.
+    if (ReturnsAtOnce()) return ReadWaiting(buffer, n);
     auto* out = static_cast<unsigned char*>(buffer);
-    std::size_t count = 0;
-    if (have_byte_) {
-      out[count++] = caught_;
-      have_byte_ = false;
-      if (count == n) return count;
-    }
+    const std::size_t count = TakeCaughtByte(out);
+    if (count == n) return count;
     UseTimeouts(true);
-    std::size_t want = n - count;
-    if (ReturnsAtOnce()) {
-      // "Return at once with what is waiting": under Wine an overlapped read
-      // with these time-outs still waits for a byte when none is there, so
-      // only what the driver holds is asked for (when it can tell).
-      DWORD errors = 0;
-      COMSTAT status{};
-      if (::ClearCommError(handle_, &errors, &status)) {
-        if (status.cbInQue == 0) return count;
-        if (status.cbInQue < want) want = status.cbInQue;
-      }
-    }
+    return count + Transfer(false, out + count, n - count);
+  }
+
+  // The byte the first-byte read caught, and then only what the driver says
+  // is waiting (ClearCommError): a read of bytes that are there ends at once
+  // under any time-outs, so the time-outs in force stay as they are.
+  std::size_t ReadWaiting(void* buffer, std::size_t n) override {
+    if (n == 0) return 0;
+    auto* out = static_cast<unsigned char*>(buffer);
+    const std::size_t count = TakeCaughtByte(out);
+    if (count == n || hung_up_) return count;
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!::ClearCommError(handle_, &errors, &status) || status.cbInQue == 0) return count;
+    const std::size_t want = status.cbInQue < n - count ? status.cbInQue : n - count;
     return count + Transfer(false, out + count, want);
   }
 
@@ -254,6 +256,16 @@ class CommDevice final : public SerialDevice {
     // wakes, finds the hang-up and closes it, instead of waiting on nothing.
     hung_up_ = true;
     ::SetEvent(wait_.hEvent);
+  }
+
+  // Ends the first-byte read and puts the byte it caught, if any, at `out`:
+  // the count put there (0 or 1).
+  std::size_t TakeCaughtByte(unsigned char* out) {
+    EndFirstByteWait();
+    if (!have_byte_) return 0;
+    *out = caught_;
+    have_byte_ = false;
+    return 1;
   }
 
   // Takes the result of the first-byte read: the byte it caught is kept for

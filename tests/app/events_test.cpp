@@ -18,6 +18,7 @@
 #include "app/memory_panel.h"
 #include "app/tap.h"
 #include "app/window_commands.h"
+#include "serial/port.h"
 #include "fake_console.h"
 #include "pipe_device.h"
 #include "platform/signals.h"
@@ -102,6 +103,56 @@ TEST_F(EventLoopTest, ConsoleLinesComeBeforeTheTimerAndThePort) {
   EXPECT_NE(console.log_.find("A005t\nF\n"), std::string::npos) << "read with the check character:\n"
                                                                  << console.log_;
   EXPECT_EQ(line->written_, "FE") << "the tick found AutoQuery on and its query went out at once";
+}
+
+// The port's receiver across events: a message in pieces is one, a request
+// typed meanwhile waits for its end, and one that stays short is cut by the
+// deadline, after which the request goes out.
+TEST_F(EventLoopTest, ARequestWaitsForTheMessageBeingReadAndTheDeadlineCutsIt) {
+  SetPortTimeouts(line);
+  ASSERT_TRUE(line->Feed("T"));
+  OnPortInput(session);
+  ASSERT_TRUE(NextDeadline(session));
+  OnConsoleLine(session, "A 5");
+  EXPECT_EQ(line->written_, "") << "no request between a message's first byte and its end";
+  ASSERT_TRUE(line->Feed("0120451"));
+  OnPortInput(session);
+  EXPECT_EQ(line->written_, "RA005");
+  EXPECT_FALSE(NextDeadline(session));
+
+  ASSERT_TRUE(line->Feed("B0"));
+  OnPortInput(session);
+  OnConsoleLine(session, "E");
+  const std::optional<SteadyTime> deadline = NextDeadline(session);
+  ASSERT_TRUE(deadline);
+  OnTimeout(session, *deadline);
+  EXPECT_EQ(line->written_, "RA005") << "cut only once the deadline has passed";
+  OnTimeout(session, *deadline + milliseconds(1));
+  EXPECT_EQ(line->written_, "RA005RE");
+  EXPECT_EQ(console.all_, "T0120451\nR\nA005\nB0 timeout\nR\nE\n");
+}
+
+// At the deadline, bytes that wait on the port unseen (the loop was busy, or
+// a modal dialog held it) are read before anything is cut.
+TEST_F(EventLoopTest, TheDeadlineReadsWhatWaitsBeforeItCuts) {
+  SetPortTimeouts(line);
+  ASSERT_TRUE(line->Feed("B0"));
+  OnPortInput(session);
+  ASSERT_TRUE(line->Feed("01"));
+  OnTimeout(session, std::chrono::steady_clock::now() + std::chrono::seconds(5));
+  EXPECT_EQ(console.log_, "B001\nR\n");
+}
+
+// The loop itself: a message that stays short is cut without any input, and
+// the loop wakes for that and hardly at all otherwise.
+TEST_F(EventLoopTest, TheLoopWakesForTheDeadlineOfAShortMessage) {
+  SetPortTimeouts(line);
+  ASSERT_TRUE(line->Feed("C0"));
+  EventLoop loop(session, &typed.input, EventLoop::Front::Console);
+  RunThenStop(loop, milliseconds(600));
+  EXPECT_EQ(console.log_, "C0 timeout\nR\n");
+  EXPECT_EQ(line->written_, "R");
+  EXPECT_LT(loop.Turns(), 6u);
 }
 
 // A stop request amid a long backlog of commands ends the run after the
@@ -189,7 +240,8 @@ TEST_F(EventLoopTest, WithAWindowTheRunGoesOnWithoutPortAndInput) {
 TEST_F(EventLoopTest, TheTapEndsWhenBothSidesHaveHungUp) {
   auto dispenser = std::make_unique<PipeDevice>();
   PipeDevice* isb = dispenser.get();
-  Tap tap(std::move(session.port), std::move(dispenser), true, console, session.options);
+  Tap tap(std::move(session.port), std::move(dispenser), true, session.options,
+          [this](TrafficBatch& events) { Publish(session, events); });
   session.tap = &tap;
   session.tap_ports[Tap::Register] = 1;
   session.tap_ports[Tap::Dispenser] = 2;

@@ -27,9 +27,9 @@ std::string FailureLine(std::uint32_t port, int code) {
          " - " + std::strerror(code) + "\n\n";
 }
 
-class PortTest : public ::testing::Test {
- protected:
+struct PortTest : ::testing::Test {
   void SetUp() override {
+    session_.console = &console_;
     ASSERT_TRUE(pty_.Ok());
     ProcessPortMap().SetExplicit(kPort, pty_.SlavePath());
     SetDefaults(settings_);
@@ -40,17 +40,36 @@ class PortTest : public ::testing::Test {
     ProcessPortMap().RemoveExplicit(kPort);
     ProcessPortMap().RemoveExplicit(kOtherPort);
   }
+  // Reselects port n as the window's port list does.
+  void Reselect(std::uint32_t n) {
+    session_.settings = settings_;
+    session_.port = std::move(handle_);
+    ReselectPort(session_, n);
+    settings_ = session_.settings;
+    handle_ = std::move(session_.port);
+  }
 
   PtyPair pty_;
   PortSettings settings_{};
   std::unique_ptr<SerialDevice> handle_;
   CaptureConsole console_;
+  Session session_;
 };
 
-TEST_F(PortTest, SuccessLineAndTimeoutsSet) {
-  OpenAndReport(settings_, handle_, console_);
+struct Opened final : TrafficObserver {
+  void OnTraffic(const TrafficEvent& event) override {
+    if (event.kind == TrafficKind::Opened) ports.push_back(event.port);
+  }
+  std::vector<std::uint32_t> ports;
+};
+
+TEST_F(PortTest, SuccessLineEventAndTimeoutsSet) {
+  Opened opened;
+  session_.observers.push_back(&opened);
+  OpenAndReport(session_, settings_, handle_);
   ASSERT_TRUE(handle_);
   EXPECT_EQ(console_.log_, "CreateFile (COM41) succeeded\n");
+  EXPECT_EQ(opened.ports, std::vector<std::uint32_t>{kPort});
   const CommTimeouts t = handle_->GetTimeouts();
   EXPECT_EQ(t.ReadIntervalTimeout, 100u);
   EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 100u);
@@ -61,11 +80,13 @@ TEST_F(PortTest, SuccessLineAndTimeoutsSet) {
 }
 
 TEST_F(PortTest, SecondOpenOfAHeldPortFailsBusy) {
-  OpenAndReport(settings_, handle_, console_);
+  OpenAndReport(session_, settings_, handle_);
   ASSERT_TRUE(handle_);
   std::unique_ptr<SerialDevice> second;
   CaptureConsole console;
-  OpenAndReport(settings_, second, console);
+  Session other;
+  other.console = &console;
+  OpenAndReport(other, settings_, second);
   EXPECT_FALSE(second);
   EXPECT_EQ(console.log_, FailureLine(kPort, EBUSY));
   // The same device under another number is the same device.
@@ -76,7 +97,7 @@ TEST_F(PortTest, SecondOpenOfAHeldPortFailsBusy) {
 
 TEST_F(PortTest, PortWithoutDeviceFailsNoEntry) {
   settings_.port = 0;
-  OpenAndReport(settings_, handle_, console_);
+  OpenAndReport(session_, settings_, handle_);
   EXPECT_FALSE(handle_);
   EXPECT_EQ(console_.log_, FailureLine(0, ENOENT));
   EXPECT_EQ(console_.log_, "CreateFile (COM0) failed with error 2 - No such file or directory\n\n");
@@ -88,14 +109,14 @@ TEST_F(PortTest, RefusedSettingsKeepTheirErrorAndReleaseTheDevice) {
   EXPECT_FALSE(Open(settings_));
   EXPECT_EQ(GetLastErrorCode(), EINVAL);
   EXPECT_EQ(RefusedField(), LineField::DataBits);
-  OpenAndReport(settings_, handle_, console_);
+  OpenAndReport(session_, settings_, handle_);
   // The failure line keeps its form; one more line names the field.
   EXPECT_EQ(console_.log_, FailureLine(kPort, EINVAL) + "Vom Ger\xE4t abgelehnt: Daten-Bits 9\n");
 
   console_.log_.clear();
   settings_.dcb.ByteSize = 8;
   settings_.dcb.StopBits = ONE5STOPBITS;  // "1,9600,E,8,1.5"
-  OpenAndReport(settings_, handle_, console_);
+  OpenAndReport(session_, settings_, handle_);
   EXPECT_FALSE(handle_);
   EXPECT_EQ(console_.log_, FailureLine(kPort, EINVAL) +
                                "Vom Ger\xE4t abgelehnt: Stop-Bits 1.5 (nur mit 5 Daten-Bits)\n");
@@ -103,13 +124,13 @@ TEST_F(PortTest, RefusedSettingsKeepTheirErrorAndReleaseTheDevice) {
   // A failure that is not a refused setting names no field.
   console_.log_.clear();
   settings_.dcb.StopBits = ONESTOPBIT;
-  OpenAndReport(settings_, handle_, console_);  // opens: nothing stays from before
+  OpenAndReport(session_, settings_, handle_);  // opens: nothing stays from before
   ASSERT_TRUE(handle_);
   EXPECT_EQ(RefusedField(), LineField::None);
   ClosePort(handle_);
   console_.log_.clear();
   settings_.port = 0;
-  OpenAndReport(settings_, handle_, console_);
+  OpenAndReport(session_, settings_, handle_);
   EXPECT_EQ(console_.log_, FailureLine(0, ENOENT));
   settings_.port = kPort;
   handle_ = Open(settings_);  // the failed opens left nothing held
@@ -117,16 +138,16 @@ TEST_F(PortTest, RefusedSettingsKeepTheirErrorAndReleaseTheDevice) {
 }
 
 TEST_F(PortTest, ReselectingTheOpenPortClosesAndOpensAgain) {
-  OpenAndReport(settings_, handle_, console_);
+  OpenAndReport(session_, settings_, handle_);
   ASSERT_TRUE(handle_);
-  ReselectPort(settings_, handle_, kPort, console_);
+  Reselect(kPort);
   EXPECT_TRUE(handle_);
   EXPECT_EQ(console_.log_, "CreateFile (COM41) succeeded\nCreateFile (COM41) succeeded\n");
 }
 
 TEST_F(PortTest, ReselectingTheEmptyEntryLeavesNoPort) {
-  OpenAndReport(settings_, handle_, console_);
-  ReselectPort(settings_, handle_, 0, console_);
+  OpenAndReport(session_, settings_, handle_);
+  Reselect(0);
   EXPECT_FALSE(handle_);
   EXPECT_EQ(settings_.port, 0u);
   EXPECT_EQ(console_.log_, "CreateFile (COM41) succeeded\n" + FailureLine(0, ENOENT));

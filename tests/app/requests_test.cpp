@@ -98,11 +98,11 @@ TEST_F(Requests, QueryTimer) {
   EXPECT_EQ(device->written_, "E");
 }
 
-TEST_F(Requests, PollPassOrdersAnswerBeforeRequest) {
+TEST_F(Requests, ReadPortOrdersAnswerBeforeRequest) {
   panel.SetFieldText(ctl::FieldAWaiter, "5");
   OnCommand(session, ctl::BtnA);
   device->Feed("B001");
-  PollPass(session);
+  ReadPort(session);
   EXPECT_EQ(device->written_, "RA005");
   EXPECT_EQ(console.all_, "B001\nR\nA005\n");
   EXPECT_EQ(device->clears_, 1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/tap_decoder.h"
+#include "app/traffic_log.h"
 #include "log/timestamps.h"
 #include "fake_console.h"
 #include "fake_device.h"
@@ -14,23 +15,35 @@ namespace {
 using std::chrono::milliseconds;
 using testing::CaptureConsole;
 
+// A decoder of the cash register's side whose events become log lines.
 struct Decoder : ::testing::Test {
   // Feeds `bytes` one by one, `gap` apart, from the current time on.
   void Feed(const std::string& bytes, milliseconds gap = milliseconds(1)) {
     for (char c : bytes) {
-      decoder.Feed(static_cast<unsigned char>(c), {start + now, LogClock::time_point(now)});
+      Feed(decoder, std::string(1, c), {start + now, LogClock::time_point(now)});
       now += gap;
     }
   }
+  void Feed(TapDecoder& which, const std::string& bytes, const ByteTime& when) {
+    which.Feed(bytes, when, events);
+    Log();
+  }
   void Wait(milliseconds pause) {
     now += pause;
-    decoder.Expire(start + now);
+    decoder.Expire(start + now, events);
+    Log();
   }
-  std::string Log() const { return console.log_; }
+  // The events so far, as the console shows them.
+  void Log() {
+    for (const TrafficEvent& e : events.Events()) LogTraffic(*out, e);
+    events.Clear();
+  }
 
   CaptureConsole console;
+  Console* out = &console;
   OptionFlags options;
-  TapDecoder decoder{console, options, "K> "};
+  TapDecoder decoder{options, Direction::FromRegister};
+  TrafficBatch events;
   std::chrono::steady_clock::time_point start{};
   milliseconds now{0};
 };
@@ -42,9 +55,9 @@ TEST_F(Decoder, LengthsFollowTheFirstCharacterAndTheOptions) {
   Feed("K00050123");
   options.Waiter3 = 1;
   Feed("1203450071");
-  EXPECT_EQ(Log(),
-            "K> A005\nK> B001\nK> E\nK> R\nK> f Storno ung\xFCltig\nK> \xB5 (B5) unerwartet\n"
-            "K> K00050123\nK> 1203450071\n");
+  EXPECT_EQ(console.log_,
+            "Kasse > ISB: A005\nKasse > ISB: B001\nKasse > ISB: E\nKasse > ISB: R\nKasse > ISB: f Storno ung\xFCltig\nKasse > ISB: \xB5 (B5) unerwartet\n"
+            "Kasse > ISB: K00050123\nKasse > ISB: 1203450071\n");
   EXPECT_FALSE(decoder.Deadline());  // nothing open
 }
 
@@ -55,7 +68,7 @@ TEST_F(Decoder, CheckCharactersAreVerifiedUnderTheFlagAtTheFirstCharacter) {
   options.Checksum = 0;  // changed mid-message: counts from the next first character
   Feed("05t");
   Feed("A005");
-  EXPECT_EQ(Log(), "K> A005t\nK> A005x Fehler Chksumme (t)\nK> A005t\nK> A005\n");
+  EXPECT_EQ(console.log_, "Kasse > ISB: A005t\nKasse > ISB: A005x Fehler Chksumme (t)\nKasse > ISB: A005t\nKasse > ISB: A005\n");
 }
 
 TEST_F(Decoder, APauseLongerThanTheIntervalCutsTheMessage) {
@@ -63,17 +76,17 @@ TEST_F(Decoder, APauseLongerThanTheIntervalCutsTheMessage) {
   ASSERT_TRUE(decoder.Deadline());
   EXPECT_EQ(*decoder.Deadline(), start + milliseconds(200 + 100));
   Wait(milliseconds(0));
-  EXPECT_EQ(Log(), "");
+  EXPECT_EQ(console.log_, "");
   Wait(milliseconds(1));
-  EXPECT_EQ(Log(), "K> B00 timeout\n");
+  EXPECT_EQ(console.log_, "Kasse > ISB: B00 timeout\n");
   // A byte after the deadline with no Expire in between is still cut first:
   // it starts a message of its own.
   Feed("C0");
   now += milliseconds(150);
   Feed("01");
-  EXPECT_EQ(Log(), "K> B00 timeout\nK> C0 timeout\n");
+  EXPECT_EQ(console.log_, "Kasse > ISB: B00 timeout\nKasse > ISB: C0 timeout\n");
   Wait(milliseconds(200));
-  EXPECT_EQ(Log(), "K> B00 timeout\nK> C0 timeout\nK> 01 timeout\n");
+  EXPECT_EQ(console.log_, "Kasse > ISB: B00 timeout\nKasse > ISB: C0 timeout\nKasse > ISB: 01 timeout\n");
 }
 
 TEST_F(Decoder, APauseAfterTheFirstByteAloneCountsAgainstTheTotalOnly) {
@@ -88,31 +101,30 @@ TEST_F(Decoder, APauseAfterTheFirstByteAloneCountsAgainstTheTotalOnly) {
   now += milliseconds(301);  // past A's total of 300 ms
   Feed("005");
   Wait(milliseconds(200));
-  EXPECT_EQ(Log(), "K> T0120451\nK> A timeout\nK> 005 timeout\n");
+  EXPECT_EQ(console.log_, "Kasse > ISB: T0120451\nKasse > ISB: A timeout\nKasse > ISB: 005 timeout\n");
 }
 
 TEST_F(Decoder, TheTotalTimeOutCutsASlowMessage) {
   // 10 ms per character after the first: "A" and its three digits must all
   // be there within 30 ms, whatever the pauses between them.
-  TapDecoder slow(console, options, "", {milliseconds(100), milliseconds(10), milliseconds(0)});
-  slow.Feed('A', {start, {}});
-  slow.Feed('0', {start + milliseconds(20), {}});
+  TapDecoder slow(options, Direction::FromDispenser, {milliseconds(100), milliseconds(10), milliseconds(0)});
+  Feed(slow, "A", {start, {}});
+  Feed(slow, "0", {start + milliseconds(20), {}});
   EXPECT_EQ(console.log_, "");
-  slow.Feed('0', {start + milliseconds(40), {}});
-  EXPECT_EQ(console.log_, "A0 timeout\n");
+  Feed(slow, "0", {start + milliseconds(40), {}});
+  EXPECT_EQ(console.log_, "ISB > Kasse: A0 timeout\n");
 }
 
 TEST_F(Decoder, TheLineIsStampedWithItsFirstByte) {
   TimestampConsole stamped(console, [] { return LogClock::time_point(std::chrono::hours(1000)); });
-  TapDecoder timed(stamped, options, "");
+  out = &stamped;
   testing::UseUtc();
   const LogClock::time_point first = LogClock::time_point(milliseconds(3723045));  // 01:02:03.045
-  timed.Feed('A', {start, first});
-  timed.Feed('0', {start + milliseconds(50), first + milliseconds(50)});
-  timed.Feed('0', {start + milliseconds(90), first + milliseconds(90)});
-  timed.Feed('5', {start + milliseconds(130), first + milliseconds(130)});
-  timed.Feed('R', {start + milliseconds(400), first + milliseconds(400)});
-  EXPECT_EQ(console.log_, "[01:02:03.045] A005\n[01:02:03.445] R\n");
+  Feed(decoder, "A", {start, first});
+  Feed(decoder, "0", {start + milliseconds(50), first + milliseconds(50)});
+  Feed(decoder, "05", {start + milliseconds(90), first + milliseconds(90)});
+  Feed(decoder, "R", {start + milliseconds(400), first + milliseconds(400)});
+  EXPECT_EQ(console.log_, "[01:02:03.045] Kasse > ISB: A005\n[01:02:03.445] Kasse > ISB: R\n");
 }
 
 }  // namespace

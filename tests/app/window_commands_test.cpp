@@ -6,6 +6,7 @@
 
 #include "app/control_ids.h"
 #include "app/tap.h"
+#include "app/traffic_log.h"
 #include "app/window_commands.h"
 #include "session_fixture.h"
 
@@ -96,7 +97,8 @@ TEST_F(WindowCommands, DuringATapTheBoxesSetTheDecodersFlagsAndThePortStays) {
   auto isb = std::make_unique<testing::ScriptedDevice>();
   kasse->Feed("A005t");
   testing::ScriptedDevice* to_isb = isb.get();
-  Tap tap(std::move(kasse), std::move(isb), true, console, session.options);
+  Tap tap(std::move(kasse), std::move(isb), true, session.options,
+          [this](TrafficBatch& events) { Publish(session, events); });
   session.port.reset();
   session.tap = &tap;
   panel.SetChecked(ctl::Checksum, true);

@@ -158,6 +158,37 @@ TEST_F(LogFileTest, AppendsLinesAsTheyEndAndEveryWriteAsASentLine) {
   EXPECT_EQ(File(), "alt\nA005\nR\n[x] gesendet: A005t\n timeout");
 }
 
+// The lines of one read of the line reach the file in one write at the end
+// of their batch, whole and in order with the trace of the writes; the
+// console below is told of the batch too.
+TEST_F(LogFileTest, ABatchsLinesGoOutTogetherAtItsEnd) {
+  struct Batches final : Console {
+    void Log(std::string_view) override {}
+    void Echo(char) override {}
+    void BeginBatch() override { ++begun; }
+    void EndBatch() override { ++ended; }
+    int begun = 0, ended = 0;
+  } inner;
+  std::string error;
+  auto file = LogFileConsole::Open(inner, path, &error);
+  ASSERT_TRUE(file) << error;
+  {
+    LogBatch batch(*file);
+    file->Log("A005\n");
+    file->Sent("R", "");
+    {
+      LogBatch inner_batch(*file);  // nested: the outer end writes
+      file->Log("R\nB0");
+    }
+    EXPECT_EQ(File(), "") << "held until the batch ends";
+  }
+  EXPECT_EQ(File(), "A005\ngesendet: R\nR\n") << "the line begun waits for its end";
+  file->Log("01\n");
+  EXPECT_EQ(File(), "A005\ngesendet: R\nR\nB001\n");
+  EXPECT_EQ(inner.begun, 2);
+  EXPECT_EQ(inner.ended, 2);
+}
+
 TEST_F(LogFileTest, AFileThatCannotBeOpenedSaysWhy) {
   CaptureConsole inner;
   std::string error;

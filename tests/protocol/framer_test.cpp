@@ -105,6 +105,21 @@ TEST_F(Framing, TheTotalCutsASlowMessageWhateverItsPauses) {
   EXPECT_EQ(slow.Missing(), 8u);
 }
 
+// New time-outs (the port's, read anew) count from the next message on: the
+// one being read keeps the deadline it started with.
+TEST_F(Framing, NewTimeOutsTakeEffectWithTheNextMessage) {
+  Feed("B0");  // interval 100 ms after the "0"
+  framer.SetTimeouts({milliseconds(30), milliseconds(10), milliseconds(0)});
+  ASSERT_TRUE(framer.Deadline());
+  EXPECT_EQ(*framer.Deadline(), start + milliseconds(1 + 100));
+  Feed("01");
+  Feed("B0");  // at 4 ms: now 10 ms a character, 30 ms in all
+  ASSERT_TRUE(framer.Deadline());
+  EXPECT_EQ(*framer.Deadline(), start + milliseconds(4 + 30));
+  Wait(milliseconds(40));
+  EXPECT_EQ(Lines(), "B001\nB0 timeout\n");
+}
+
 TEST_F(Framing, AByteAfterTheDeadlineEndsTheOpenMessageFirst) {
   Feed("C0");
   now += milliseconds(150);  // no Expire in between

@@ -101,6 +101,30 @@ TEST_F(PosixDeviceTest, ImmediateReadFormReturnsWhatIsThere) {
   EXPECT_EQ(buffer[0], 'b');
 }
 
+// The receiver's read: what is waiting, in one call, whatever the time-outs
+// say, and never a wait; a hang-up is found by the read that finds nothing.
+TEST_F(PosixDeviceTest, ReadWaitingTakesWhatIsThereWithoutWaiting) {
+  Timeouts(kLong, kLong, kLong);
+  char buffer[16] = {};
+  const auto start = Clock::now();
+  EXPECT_EQ(device_->ReadWaiting(buffer, sizeof buffer), 0u);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)) << "it waited for the time-outs";
+  pty_.Send("A005B0");
+  // The pty hands the bytes over when it gets to it: read until all came.
+  std::string got;
+  for (const auto until = Clock::now() + kGenerous; got.size() < 6 && Clock::now() < until;) {
+    const std::size_t n = device_->ReadWaiting(buffer, 4);
+    EXPECT_LE(n, 4u) << "no more than asked";
+    got.append(buffer, n);
+    if (n == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_EQ(got, "A005B0");
+  EXPECT_FALSE(device_->HungUp());
+  pty_.CloseMaster();
+  EXPECT_EQ(device_->ReadWaiting(buffer, sizeof buffer), 0u);
+  EXPECT_TRUE(device_->HungUp());
+}
+
 TEST_F(PosixDeviceTest, BytesPassUnchanged) {
   Timeouts(kLong, kLong, kLong);
   std::string all;

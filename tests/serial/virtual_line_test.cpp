@@ -50,6 +50,15 @@ class VirtualLineTest : public ::testing::Test {
     t.ReadTotalTimeoutConstant = 60000;
     handle_->SetTimeouts(t);
   }
+  // Reselects the line's port as the window's port list does.
+  void Reselect(CaptureConsole& console) {
+    Session session;
+    session.console = &console;
+    session.settings = settings_;
+    session.port = std::move(handle_);
+    ReselectPort(session, port_);
+    handle_ = std::move(session.port);
+  }
   std::string TapixRead(std::size_t n) {
     std::string buffer(n, '\0');
     buffer.resize(handle_->Read(buffer.data(), n));
@@ -115,7 +124,7 @@ TEST_F(VirtualLineTest, PeerKeepsItsOwnLineSettings) {
   ASSERT_EQ(::tcsetattr(peer, TCSANOW, &mine), 0);
   OpenTapixEnd();  // with 9600 baud, even parity
   CaptureConsole console;
-  ReselectPort(settings_, handle_, port_, console);
+  Reselect(console);
   ClosePort(handle_);
   termios after;
   ASSERT_EQ(::tcgetattr(peer, &after), 0);
@@ -132,7 +141,7 @@ TEST_F(VirtualLineTest, ExclusiveWhileOpenAndReopenable) {
   EXPECT_EQ(GetLastErrorCode(), EBUSY);
 
   CaptureConsole console;
-  ReselectPort(settings_, handle_, port_, console);
+  Reselect(console);
   ASSERT_TRUE(handle_);
   EXPECT_EQ(console.log_, "CreateFile (COM" + std::to_string(port_) + ") succeeded\n");
   const int peer = OpenPeer(line_.SlavePath());

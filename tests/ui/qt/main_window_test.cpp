@@ -276,14 +276,14 @@ TEST_F(WindowTest, SendeDatenIsUntickedOnceTheRecordHasGoneOut) {
   Tick(ctl::SendRecord);
   ASSERT_EQ(session.options.SendRecord, 1u);
 
-  DispatchByte(session, 'E');
+  session.receiver.Take(session, "E", ByteTime::Now());
   EXPECT_EQ(line->written_.substr(0, 9), "071234056");
   EXPECT_FALSE(Box(ctl::SendRecord)->isChecked());
   EXPECT_EQ(session.options.SendRecord, 0u);
 
   // The next query gets the record of zeros.
   line->written_.clear();
-  DispatchByte(session, 'E');
+  session.receiver.Take(session, "E", ByteTime::Now());
   EXPECT_EQ(line->written_.substr(0, 9), "000000000");
 }
 
@@ -291,7 +291,7 @@ TEST_F(WindowTest, SendeDatenStaysTickedWithoutAutomaticAnswers) {
   session.port = std::make_unique<testing::ScriptedDevice>();
   Tick(ctl::AutoAnswer);
   Tick(ctl::SendRecord);
-  DispatchByte(session, 'E');
+  session.receiver.Take(session, "E", ByteTime::Now());
   EXPECT_TRUE(Box(ctl::SendRecord)->isChecked());
   EXPECT_EQ(session.options.SendRecord, 1u);
 }

@@ -186,14 +186,14 @@ TEST_F(Win32WindowTest, TheRecordAnswerUnticksSendData) {
   Click(ctl::SendRecord);
   ASSERT_EQ(session.options.SendRecord, 1u);
   device->Feed("E");
-  PollPass(session);
+  ReadPort(session);
   EXPECT_FALSE(device->written_.empty()) << "the record went out";
   EXPECT_FALSE(Checked(ctl::SendRecord));
   EXPECT_EQ(session.options.SendRecord, 0u);
   // Without a record to send, the next query is answered without one.
   device->written_.clear();
   device->Feed("E");
-  PollPass(session);
+  ReadPort(session);
   EXPECT_FALSE(Checked(ctl::SendRecord));
 }
 

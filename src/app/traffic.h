@@ -1,0 +1,91 @@
+// The traffic on the line as values: every event that the log shows as a
+// line, made once where it happens (the receiver, the answers, a request
+// written, the tap's two decoders, a port opened or hung up) and published
+// to the console's log lines and to the observers a session has registered.
+//
+// The console's lines are one rendering of these events (app/traffic_log.h);
+// a trace, statistics or a scenario's expectations are others.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "protocol/framer.h"
+
+namespace tapix {
+
+enum class TrafficKind : std::uint8_t {
+  Received,    // a message read to its length or cut short, or a single character: `frame`
+  Unexpected,  // a run of bytes that start no message, in one read: `bytes`
+  Timeout,     // the read time-out cut the message being read (its Received follows)
+  Written,     // bytes this side wrote: `bytes` asked for, `written` went out, `what`
+  Opened,      // a port opened: `port`
+  HungUp,      // a port hung up (adapter pulled, peer gone): `port`
+  Marker,      // a mark in the traffic with a text of its own: `bytes`
+};
+
+// Which way the bytes went, and on which line.
+enum class Direction : std::uint8_t {
+  FromPeer,       // received on the session's port
+  ToPeer,         // written by this side to the session's port
+  FromRegister,   // tapped: the cash register's bytes (to the dispenser)
+  FromDispenser,  // tapped: the dispenser's bytes (to the cash register)
+};
+
+// What a write of this side was.
+enum class WriteKind : std::uint8_t {
+  Answer,   // one acknowledgement character, R, F or f
+  Record,   // the dispense record that answers "E"
+  Request,  // the cash register's pending request
+};
+
+struct TrafficEvent {
+  TrafficKind kind = TrafficKind::Marker;
+  // Received, Unexpected, Timeout: the way the bytes came; Written: ToPeer;
+  // Opened, HungUp: the line (FromPeer for the session's port, FromRegister
+  // or FromDispenser for a side of the tap).
+  Direction direction = Direction::FromPeer;
+  // Received: the first byte's time (as in `frame`); Unexpected: the run's
+  // first byte; Written: when the write began; Timeout: when the cut was
+  // made; the others: when they happened.
+  ByteTime when{};
+  Frame frame;            // Received: the row (kind), the bytes, complete or cut, the check
+  std::string bytes;      // Unexpected: the run; Written: what was to go out; Marker: its text
+  std::size_t written = 0;  // Written: how many of `bytes` went out
+  WriteKind what = WriteKind::Request;  // Written
+  std::uint32_t port = 0;               // Opened, HungUp: the port number
+
+  // Written: every byte went out.
+  bool Complete() const { return written == bytes.size(); }
+};
+
+// Sees every event, in the order they happened.
+class TrafficObserver {
+ public:
+  virtual ~TrafficObserver() = default;
+  virtual void OnTraffic(const TrafficEvent& event) = 0;
+};
+
+// Events that wait to be published: the receiver keeps those of one read
+// here while its answers go out first. Consecutive unexpected bytes of one
+// direction become one run.
+class TrafficBatch {
+ public:
+  void Add(TrafficEvent event);
+  // A frame the framer found: Received, or Unexpected for a byte that starts
+  // no message.
+  void AddFrame(Direction direction, Frame frame);
+  // A frame cut by its read time-out at `now`: Timeout, then Received.
+  void AddCut(Direction direction, Frame frame, const ByteTime& now);
+
+  const std::vector<TrafficEvent>& Events() const { return events_; }
+  bool Empty() const { return events_.empty(); }
+  void Clear() { events_.clear(); }
+
+ private:
+  std::vector<TrafficEvent> events_;
+};
+
+}  // namespace tapix
