@@ -27,10 +27,10 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 // The words the parser must know when it reports no error.
 bool KnownOption(std::string_view word) {
   for (const char* name : {"--help", "--version", "--list", "--timestamps", "--raw", "--tap-listen",
-                           "--no-window", "--headless", "--pty", "--timestamps=date"}) {
+                           "--no-window", "--headless", "--pty", "--timestamps=date", "--detect"}) {
     if (word == name) return true;
   }
-  for (const char* prefix : {"--log=", "--tap=", "--tap-listen=", "--pty=", "--log-max="}) {
+  for (const char* prefix : {"--log=", "--tap=", "--tap-listen=", "--pty=", "--log-max=", "--detect="}) {
     if (StartsWith(word, prefix) && word.size() > std::string_view(prefix).size()) return true;
   }
   return false;
@@ -75,6 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A size limit is a size, and only for a log file.
     if (options.log_max != 0 && (options.log_max < 1024 || options.log_path.empty())) std::abort();
     if (options.timestamps_date && !options.timestamps) std::abort();
+    // A diagnosis runs for a day at most, on the console.
+    if (options.detect_seconds < 0 || options.detect_seconds > 86400) std::abort();
+    if (options.detect_seconds != 0 && !options.no_window) std::abort();
   }
   if (options.error.size() > 4096 + size) std::abort();
 

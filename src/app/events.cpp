@@ -6,6 +6,7 @@
 #include "app/control_ids.h"
 #include "app/exit_codes.h"
 #include "app/loop.h"
+#include "app/options_watch.h"
 #include "app/window_commands.h"
 #include "platform/signals.h"
 
@@ -44,12 +45,15 @@ std::optional<SteadyTime> NextDeadline(const Session& session) {
   };
   if (session.tap) consider(session.tap->Deadline());
   if (session.port) consider(session.receiver.Deadline());
+  if (session.options_watch) consider(session.options_watch->Deadline());
   return first;
 }
 
 void OnTimeout(Session& session, SteadyTime now) {
   if (session.tap) session.tap->Expire(now);
   ExpireMessage(session, now);
+  // Last: it looks at the messages the cuts above ended.
+  if (session.options_watch) session.options_watch->OnTimeout(now);
 }
 
 EventLoop::EventLoop(Session& session, ConsoleInput* input, Front front, int query_period_ms)

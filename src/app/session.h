@@ -20,6 +20,7 @@
 namespace tapix {
 
 class LogHistory;
+class OptionsWatch;
 class Tap;
 
 struct Session {
@@ -50,6 +51,9 @@ struct Session {
   // sides.
   Tap* tap = nullptr;
   std::uint32_t tap_ports[2] = {};
+  // Which options the traffic fits (the hint, or --detect): one of the
+  // observers, with deadlines of its own; null when none watches.
+  OptionsWatch* options_watch = nullptr;
 
   // The front end's port configuration dialog: shows the settings for the
   // named device and returns true with a complete DCB when the operator

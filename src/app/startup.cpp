@@ -18,6 +18,7 @@
 #include "settings/store_notices.h"
 #include "app/front_end.h"
 #include "app/loop.h"
+#include "app/options_watch.h"
 
 namespace tapix {
 namespace {
@@ -58,6 +59,18 @@ void PrintBanner(Console& console, bool with_usage) {
 }
 
 int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain);
+
+// --detect=SECONDS: 1 to 86400 (a day), written as plain digits; 0 for
+// anything else.
+int DetectSeconds(std::string_view text) {
+  if (text.empty() || text.size() > 5) return 0;
+  int seconds = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return 0;
+    seconds = seconds * 10 + (c - '0');
+  }
+  return seconds <= 86400 ? seconds : 0;
+}
 
 }  // namespace
 
@@ -121,9 +134,16 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args) {
       options.log_max = size.value_or(0);
       if (!size) fail(arg + ": eine Gr\xF6\xDF" "e wie 10M, 500k oder 100000 (Bytes), mindestens 1k");
     }
+    if (arg == "--detect" || arg.rfind("--detect=", 0) == 0) {
+      known = true;
+      options.detect_seconds = arg == "--detect" ? kDetectSeconds : DetectSeconds(arg.substr(9));
+      if (options.detect_seconds == 0) fail(arg + ": Sekunden von 1 bis 86400");
+    }
     if (!known) fail("unbekannte Option " + arg);
   }
   if (options.log_max != 0 && options.log_path.empty()) fail("--log-max braucht --log=DATEI");
+  // A diagnosis that ends by itself with its answer: on the console.
+  if (options.detect_seconds != 0) options.no_window = true;
   if (options.tap_listen && options.tap_port.empty()) fail("--tap-listen braucht --tap=ZWEITER");
   if (!options.tap_port.empty() && options.virtual_line) fail("--tap geht nicht mit --pty");
   return options;
@@ -147,6 +167,9 @@ std::string OptionsHelp() {
           "  --tap=ZWEITER   zwischen Kasse (nCom) und Schankanlage (ZWEITER, Nummer oder\n"
           "                  Ger\xE4tepfad): leitet alles weiter und protokolliert beide Richtungen\n"
           "  --tap-listen=ZWEITER  wie --tap, leitet aber nichts weiter (Y-Kabel)\n"
+          "  --detect[=SEKUNDEN]  nur mith\xF6ren (ohne Fenster, 30 s oder bis genug Nachrichten\n"
+          "                  da sind) und nennen, zu welchen Optionen Pr\xFC" "fsumme, Kellner\n"
+          "                  3-stellig und Kreditst\xFC" "ckzahl der Verkehr passt\n"
           "  --list          vorhandene Schnittstellen mit Nummer und Ger\xE4t\n"
           "  --version       Versionsnummer\n"
           "  --help          diese Hilfe\n";
@@ -173,7 +196,8 @@ std::string ExitCodesHelp() {
   std::string help = "Ende mit:\n";
   help += StopRequestsHelp();
   help += "  1  ohne Schnittstelle: Auswahl abgebrochen oder leer; ohne Fenster keine\n"
-          "     Schnittstelle offen und die Standardeingabe zu Ende\n";
+          "     Schnittstelle offen und die Standardeingabe zu Ende\n"
+          "     --detect: keine Kombination der Optionen erkl\xE4rt den Verkehr\n";
   if (VirtualLineSupported()) {
     help += "  2  falscher Aufruf (unbekannte Option) oder Start nicht wie verlangt\n"
             "     m\xF6glich (virtuelle Leitung nicht angelegt, Protokolldatei nicht\n"
@@ -243,6 +267,9 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain)
 
   platform.MarkConsoleWindow();
   ResetOptions(session);
+  // The diagnosis listens: an answer under options not known yet could be
+  // wrong, and the traffic is the peers' own.
+  if (options.detect_seconds != 0) session.options.AutoAnswer = 0;
   PrintBanner(console, !options.line_argument);
   if (!argument_note.empty()) console.Log(argument_note);
   for (const std::string& ignored : options.further_arguments) {
@@ -277,7 +304,24 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain)
     }
     session.tap = tap.get();
   }
+  // Which options the traffic fits: the hint always, or the diagnosis.
+  OptionsWatch watch =
+      options.detect_seconds != 0
+          ? OptionsWatch::Detect(session, std::chrono::steady_clock::now(),
+                                 std::chrono::seconds(options.detect_seconds))
+          : OptionsWatch::Hint(session);
+  session.observers.push_back(&watch);
+  session.options_watch = &watch;
+  if (tap) {
+    tap->SetHearer([&watch](Direction direction, std::string_view bytes, const ByteTime& when) {
+      watch.Heard(direction, bytes, when);
+    });
+  }
   front_end.Run(session);
+  // A diagnosis stopped early still says what it heard.
+  watch.Finish(std::chrono::steady_clock::now());
+  session.options_watch = nullptr;
+  session.observers.clear();
   session.tap = nullptr;
   tap.reset();
 

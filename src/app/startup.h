@@ -12,6 +12,9 @@ namespace tapix {
 
 class FrontEnd;
 
+// --detect without a value listens this long, in seconds.
+inline constexpr int kDetectSeconds = 30;
+
 struct StartOptions {
   std::optional<std::string> line_argument;  // "nCom[,9600,N,8,1]" or "/dev/…[,…]"
   bool virtual_line = false;                 // --pty
@@ -24,6 +27,7 @@ struct StartOptions {
   bool timestamps = false;                   // --timestamps
   bool timestamps_date = false;              // --timestamps=date: the stamps with the date
   std::int64_t log_max = 0;                  // --log-max=SIZE: rotate the log file; 0: never
+  int detect_seconds = 0;                    // --detect[=SECONDS]: listen, name the options; 0: no
   bool raw = false;                          // --raw
   std::string tap_port;                      // --tap=SECOND, --tap-listen=SECOND
   bool tap_listen = false;                   // --tap-listen: decode only, forward nothing

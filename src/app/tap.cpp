@@ -27,6 +27,7 @@ std::size_t Tap::Pump(Side side, const ByteTime& when) {
   if (got == 0) return 0;
   // Forwarded before it is decoded: the log must not delay the line.
   if (forward_) devices_[1 - side]->Write(buffer, got);
+  if (hear_) hear_(DirectionOf(side), {buffer, got}, when);
   decoders_[side].Feed({buffer, got}, when, batch_);
   if (publish_) publish_(batch_);
   batch_.Clear();

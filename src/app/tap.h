@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "app/tap_decoder.h"
 #include "app/traffic.h"
@@ -31,6 +32,9 @@ class Tap {
   // count read (0: nothing waiting, or the side hung up).
   std::size_t Pump(Side side, const ByteTime& when);
 
+  // Who hears every read of a side besides the decoder (the options watch).
+  using Hearer = std::function<void(Direction, std::string_view bytes, const ByteTime& when)>;
+  void SetHearer(Hearer hearer) { hear_ = std::move(hearer); }
   // Publishes the messages that a pause has cut.
   void Expire(std::chrono::steady_clock::time_point now);
 
@@ -50,6 +54,7 @@ class Tap {
   TapDecoder decoders_[2];
   bool forward_;
   Publisher publish_;
+  Hearer hear_;
   TrafficBatch batch_;
 };
 

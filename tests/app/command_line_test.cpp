@@ -20,9 +20,9 @@ TEST(PlatformOptions, AVirtualLineIsOfferedOnlyWhereItExists) {
 }
 
 // The options of a long run on site: stamps with the date, a log file that
-// rotates at a size; a value they cannot take is an error (exit code 2),
-// never a silent default.
-TEST(SiteOptions, DatesAndSizesAreReadOrRefused) {
+// rotates at a size, and the diagnosis of the options; a value they cannot
+// take is an error (exit code 2), never a silent default.
+TEST(SiteOptions, DatesSizesAndTheDiagnosisAreReadOrRefused) {
   StartOptions o = ParseCommandLine({"--timestamps=date", "--log=x.log", "--log-max=10M"});
   EXPECT_TRUE(o.error.empty()) << o.error;
   EXPECT_TRUE(o.timestamps);
@@ -40,8 +40,15 @@ TEST(SiteOptions, DatesAndSizesAreReadOrRefused) {
   EXPECT_EQ(ParseCommandLine({"--log-max=1M"}).error, "--log-max braucht --log=DATEI");
   EXPECT_FALSE(ParseCommandLine({"--timestamps=iso"}).error.empty());
 
+  o = ParseCommandLine({"--detect", "3"});
+  EXPECT_EQ(o.detect_seconds, kDetectSeconds);
+  EXPECT_TRUE(o.no_window);  // it ends by itself with its answer, on the console
+  EXPECT_EQ(ParseCommandLine({"--detect=5"}).detect_seconds, 5);
+  for (const char* bad : {"--detect=", "--detect=0", "--detect=86401", "--detect=5s", "--detect=-1"}) {
+    EXPECT_FALSE(ParseCommandLine({bad}).error.empty()) << bad;
+  }
   const std::string help = OptionsHelp();
-  for (const char* named : {"--timestamps=date", "--log-max="}) {
+  for (const char* named : {"--timestamps=date", "--log-max=", "--detect"}) {
     EXPECT_NE(help.find(named), std::string::npos) << named;
   }
 }

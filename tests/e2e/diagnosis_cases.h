@@ -1,5 +1,6 @@
 // The diagnosis cases every build of the program must pass: a log that runs
-// for days (stamps with the date, a file that rotates at its size). The test
+// for days (stamps with the date, a file that rotates at its size), the hint
+// when the peer's options differ, and --detect. The test
 // plays the peer on one end of the line, the program runs on the other with
 // 9600,N,8,1. A Target has
 //   pty          the peer's end (Send, Receive, Drain, as PtyPair)
@@ -96,6 +97,140 @@ TYPED_TEST_P(DiagnosisCases, TheLogFileRotatesAtItsLimitAndStampsTheDate) {
   EXPECT_EQ(numbers.back(), 79);
 }
 
-REGISTER_TYPED_TEST_SUITE_P(DiagnosisCases, TheLogFileRotatesAtItsLimitAndStampsTheDate);
+// A message as a sender with the Checksum option writes it: the XOR of its
+// characters after them.
+inline std::string WithCheck(std::string text) {
+  char check = 0;
+  for (const char c : text) check = static_cast<char>(check ^ c);
+  text.push_back(check);
+  return text;
+}
+
+// A peer set otherwise than the program (its three options off), with the
+// messages it sends and the hint that names its setting.
+struct OtherPeer {
+  const char* set;
+  std::vector<std::string> messages;
+  std::string hint;
+};
+
+inline std::vector<OtherPeer> OtherPeers() {
+  return {
+      {"Checksum",
+       {WithCheck("A005"), WithCheck("B012"), WithCheck("T0120071"), WithCheck("@01207"),
+        WithCheck("C000"), WithCheck("W0051")},
+       "Pr\xFC" "fsumme an, Kellner 3-stellig aus, Kreditst\xFC" "ckzahl aus"},
+      // The table occupancy and the record with three-digit waiters.
+      {"Waiter3",
+       {"@012007", "0070345012", "A005", "@003120", "1200345003", "B012"},
+       "Pr\xFC" "fsumme aus, Kellner 3-stellig an, Kreditst\xFC" "ckzahl aus"},
+      // The credit messages with a quantity.
+      {"CreditQuantity",
+       {"K00020345", "S00010345", "Q00050330345", "A005", "q00010330345", "K00030100"},
+       "Pr\xFC" "fsumme aus, Kellner 3-stellig aus, Kreditst\xFC" "ckzahl an"},
+  };
+}
+
+// The peer's messages, `rounds` times, a pause after each (the program's
+// answers, if any, are read meanwhile).
+template <class Pty>
+void Play(Pty& pty, const std::vector<std::string>& messages, int rounds) {
+  for (int round = 0; round < rounds; ++round) {
+    for (const std::string& message : messages) {
+      pty.Send(message);
+      pty.Drain(milliseconds(150));
+    }
+  }
+}
+
+inline std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// Each of the three options set otherwise on the peer: one line names the
+// setting the traffic fits, once however long the traffic goes on; the
+// program's options stay as they were.
+TYPED_TEST_P(DiagnosisCases, AHintNamesTheOptionsThePeerUses) {
+  auto& pty = this->pty;
+  for (const OtherPeer& peer : OtherPeers()) {
+    auto tapix = this->line.Start({});
+    ASSERT_NE(tapix->WaitFor(") succeeded\n", 0, kDiagnosisStart), std::string::npos)
+        << tapix->Log();
+    Play(pty, peer.messages, 4);
+    const std::string hint = "Hinweis: Der Verkehr passt zu " + peer.hint + "\n";
+    EXPECT_NE(tapix->WaitFor(hint, 0, milliseconds(10000)), std::string::npos)
+        << peer.set << "\n" << tapix->Log();
+    Play(pty, peer.messages, 2);
+    tapix->Command("quit");
+    EXPECT_EQ(tapix->Wait(milliseconds(15000)), 0) << tapix->Log();
+    EXPECT_EQ(Count(tapix->Log(), "Hinweis:"), 1u) << peer.set << "\n" << tapix->Log();
+    pty.Drain(milliseconds(100));
+  }
+}
+
+// Options that fit and a line with noise on it: the faults are the line's,
+// no setting would read them, and no hint misleads.
+TYPED_TEST_P(DiagnosisCases, NoHintWhenTheOptionsFit) {
+  auto& pty = this->pty;
+  auto tapix = this->line.Start({});
+  ASSERT_NE(tapix->WaitFor(") succeeded\n", 0, kDiagnosisStart), std::string::npos)
+      << tapix->Log();
+  const std::vector<std::string> fitting = {"A005", "@01207", "K0345", "071234012", "B012"};
+  Play(pty, fitting, 2);
+  pty.Send(std::string("\x01\x02", 2));
+  pty.Drain(milliseconds(150));
+  Play(pty, fitting, 2);
+  ASSERT_NE(tapix->WaitFor("(02) unerwartet\n"), std::string::npos) << tapix->Log();
+  // Long enough for the surveys the noise asks for.
+  pty.Drain(milliseconds(2500));
+  tapix->Command("quit");
+  EXPECT_EQ(tapix->Wait(milliseconds(15000)), 0) << tapix->Log();
+  EXPECT_EQ(tapix->Log().find("Hinweis:"), std::string::npos) << tapix->Log();
+}
+
+// --detect listens (writes nothing) and ends as soon as enough messages
+// have come, with the evidence of each setting and exit code 0; on a line
+// that no setting reads it ends when its time is up, with exit code 1.
+TYPED_TEST_P(DiagnosisCases, DetectNamesTheOptionsOrSaysThatNoneFit) {
+  auto& pty = this->pty;
+  const OtherPeer peer = OtherPeers().front();
+  auto tapix = this->line.Start({"--detect=60"});
+  ASSERT_NE(tapix->WaitFor(") succeeded\n", 0, kDiagnosisStart), std::string::npos)
+      << tapix->Log();
+  std::string written;
+  for (int round = 0; round < 6 && tapix->Log().find("Ergebnis:") == std::string::npos; ++round) {
+    for (const std::string& message : peer.messages) {
+      pty.Send(message);
+      written += pty.Drain(milliseconds(100));
+    }
+  }
+  EXPECT_EQ(tapix->Wait(milliseconds(20000)), 0) << tapix->Log();
+  const std::string& log = tapix->Log();
+  EXPECT_NE(log.find("Ergebnis: Der Verkehr passt zu " + peer.hint + "\n"), std::string::npos)
+      << log;
+  EXPECT_TRUE(std::regex_search(log, std::regex(peer.hint + R"(: (\d\d) Nachrichten, 0 Fehler Chksumme, 0 timeout, 0 unerwartet\n)")))
+      << log;
+  // The setting of the program: read with errors, and marked.
+  EXPECT_TRUE(std::regex_search(
+      log, std::regex("Pr\xFC" "fsumme aus, Kellner 3-stellig aus, Kreditst\xFC" "ckzahl aus: "
+                      R"(\d+ Nachrichten, \d+ Fehler Chksumme, \d+ timeout, \d+ unerwartet \(eingestellt\)\n)")))
+      << log;
+  EXPECT_EQ(written, "");
+
+  tapix = this->line.Start({"--detect=2"});
+  ASSERT_NE(tapix->WaitFor(") succeeded\n", 0, kDiagnosisStart), std::string::npos)
+      << tapix->Log();
+  pty.Send(std::string("\x01\x02\x03\xFF\x7F", 5));
+  EXPECT_EQ(tapix->Wait(milliseconds(20000)), 1) << tapix->Log();
+  EXPECT_NE(tapix->Log().find("Ergebnis: keine Kombination der Optionen erkl\xE4rt den Verkehr\n"),
+            std::string::npos)
+      << tapix->Log();
+}
+
+REGISTER_TYPED_TEST_SUITE_P(DiagnosisCases, TheLogFileRotatesAtItsLimitAndStampsTheDate,
+                            AHintNamesTheOptionsThePeerUses, NoHintWhenTheOptionsFit,
+                            DetectNamesTheOptionsOrSaysThatNoneFit);
 
 }  // namespace tapix::e2e
