@@ -100,6 +100,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   CheckVerdict(survey, tapix::Judge(survey, current, least), current, least);
 
+  // After a verdict of none: at most one message's bytes stay, the newest.
+  for (int side = 0; side < 2; ++side) {
+    windows[side].KeepLatest();
+    if (windows[side].Size() > tapix::kLongestMessage) std::abort();
+    if (fed[side].size() > 0 && windows[side].Size() == 0) std::abort();
+    CheckWindow(windows[side], fed[side]);
+  }
+
   const std::string hint = tapix::HintLine(current);
   if (hint.back() != '\n' || hint.find('\n') != hint.size() - 1) std::abort();
   return 0;

@@ -1,9 +1,11 @@
 #include "app/options_watch.h"
 
 #include <algorithm>
+#include <string>
 
 #include "app/exit_codes.h"
 #include "app/session.h"
+#include "app/tap.h"
 #include "log/console.h"
 
 namespace tapix {
@@ -57,7 +59,15 @@ std::optional<OptionsWatch::Time> OptionsWatch::Deadline() const {
     // After a fault: a survey once the next few messages have come, no
     // sooner than a second after the last, and only while bytes come.
     if (!watching_ || !fresh_) return std::nullopt;
-    return last_ ? std::max(fault_ + kSurveySettle, *last_ + kSurveyGap) : fault_ + kSurveySettle;
+    Time due = last_ ? std::max(fault_ + kSurveySettle, *last_ + kSurveyGap) : fault_ + kSurveySettle;
+    // Not while a message is half read: its line, stamped with its first
+    // byte, would follow the hint's.
+    const auto after = [&due](std::optional<Time> cut) {
+      if (cut) due = std::max(due, *cut);
+    };
+    if (session_.port) after(session_.receiver.Deadline());
+    if (session_.tap) after(session_.tap->Deadline());
+    return due;
   }
   // The diagnosis: its end, and a survey a second after the last while bytes
   // come.
@@ -94,6 +104,11 @@ void OptionsWatch::TakeSurvey(Time now) {
   // Too few messages yet to tell: another look once more have come; else
   // the next fault asks again.
   if (verdict.outcome != Verdict::Outcome::TooLittle) watching_ = false;
+  // No setting reads what came (noise, or the devices changed their
+  // options): the next survey judges what comes from now on.
+  if (verdict.outcome == Verdict::Outcome::None) {
+    for (ByteWindow& window : windows_) window.KeepLatest();
+  }
   if (verdict.outcome != Verdict::Outcome::Explained || verdict.best == current) return;
   const std::size_t bit = std::size_t{1} << verdict.best.Index();
   if ((hinted_ & bit) != 0 || !session_.console) return;
@@ -116,17 +131,16 @@ void OptionsWatch::Report(const tapix::Survey& survey, const Verdict& verdict, T
   if (!session_.console) return;
   Console& console = *session_.console;
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
-  Logf(console,
-       "---- Optionen nach %lld s Mith\xF6ren (Nachrichten, Fehler Chksumme, timeout, "
-       "unerwartet) ----\n",
-       static_cast<long long>(seconds));
+  console.Log("---- Optionen nach " + std::to_string(seconds) +
+              " s Mith\xF6ren (Nachrichten, Fehler Chksumme, timeout, unerwartet) ----\n");
   const Combination current = Combination::Of(session_.options);
   for (std::size_t i = 0; i < Combination::kCount; ++i) {
     const Combination combination = Combination::FromIndex(i);
     const Evidence& e = survey[i];
-    Logf(console, "%s: %zu Nachrichten, %zu Fehler Chksumme, %zu timeout, %zu unerwartet%s\n",
-         combination.Describe().c_str(), e.messages, e.check_errors, e.timeouts, e.unexpected,
-         combination == current ? " (eingestellt)" : "");
+    console.Log(combination.Describe() + ": " + std::to_string(e.messages) + " Nachrichten, " +
+                std::to_string(e.check_errors) + " Fehler Chksumme, " + std::to_string(e.timeouts) +
+                " timeout, " + std::to_string(e.unexpected) + " unerwartet" +
+                (combination == current ? " (eingestellt)\n" : "\n"));
   }
   switch (verdict.outcome) {
     case Verdict::Outcome::Explained:

@@ -75,20 +75,31 @@ void ByteWindow::Add(std::string_view bytes, std::chrono::steady_clock::time_poi
   }
 }
 
-void ByteWindow::Trim() {
-  // A quarter at once, so that trimming is rare; then on to the longest pause
-  // within one message's length, where a message most likely began.
-  std::size_t cut = capacity_ / 4 + (bytes_.size() - capacity_);
+std::size_t ByteWindow::LongestPause(std::size_t from, std::size_t to, bool latest) const {
   std::chrono::steady_clock::duration longest{};
-  const std::size_t look_to = std::min(bytes_.size(), cut + kLongestMessage + 1);
-  std::size_t best = cut;
-  for (std::size_t i = cut; i < look_to; ++i) {
+  std::size_t best = from;
+  for (std::size_t i = std::max<std::size_t>(from, 1); i < to; ++i) {
     const auto pause = bytes_[i].when - bytes_[i - 1].when;
-    if (pause > longest) {
+    if (pause > longest || (latest && pause == longest && pause.count() > 0)) {
       longest = pause;
       best = i;
     }
   }
+  return best;
+}
+
+void ByteWindow::Trim() {
+  // A quarter at once, so that trimming is rare; then on to the longest pause
+  // within one message's length, where a message most likely began.
+  const std::size_t cut = capacity_ / 4 + (bytes_.size() - capacity_);
+  const std::size_t best = LongestPause(cut, std::min(bytes_.size(), cut + kLongestMessage + 1));
+  bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(best));
+}
+
+void ByteWindow::KeepLatest() {
+  const std::size_t from = bytes_.size() > kLongestMessage ? bytes_.size() - kLongestMessage : 0;
+  // With no pause among them, the oldest of them starts the message.
+  const std::size_t best = LongestPause(from, bytes_.size(), true);
   bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(best));
 }
 

@@ -78,6 +78,11 @@ class ByteWindow {
 
   void Add(std::string_view bytes, std::chrono::steady_clock::time_point when);
   void Clear() { bytes_.clear(); }
+  // Forgets all but the message that may still be arriving: the bytes
+  // after the longest pause among the last kLongestMessage of them. What
+  // came before (noise, traffic of other settings) no longer blocks a
+  // verdict on what comes next.
+  void KeepLatest();
   std::size_t Size() const { return bytes_.size(); }
   std::size_t Capacity() const { return capacity_; }
 
@@ -89,6 +94,10 @@ class ByteWindow {
 
  private:
   void Trim();
+  // The longest pause among the bytes from `from` to before `to`: the index
+  // of the byte after it (`from` when there is none); of equal ones the
+  // first, or the last with `latest`.
+  std::size_t LongestPause(std::size_t from, std::size_t to, bool latest = false) const;
 
   std::size_t capacity_;
   std::deque<Byte> bytes_;

@@ -60,11 +60,13 @@ struct Watched : testing::SessionFixture {
 
 // Each option set otherwise on the sender: the hint names the sender's
 // setting once, whatever else comes, and the options stay as they were.
+// Noise before the traffic (a device switched on) does not keep it back.
 TEST(OptionsWatch, TheHintNamesTheSendersSettingOnceAndChangesNothing) {
   for (const auto flag : {&OptionFlags::Checksum, &OptionFlags::Waiter3, &OptionFlags::CreditQuantity}) {
     Watched line;
     line.Watch(OptionsWatch::Hint(line.session));
     const OptionFlags before = line.session.options;
+    line.Play({std::string("\x01\xFF\x02", 3), "A00"});
     for (int round = 0; round < 4; ++round) line.Play(Sent(With(flag)));
     EXPECT_EQ(line.console.log_.find("Hinweis: Der Verkehr passt zu " +
                                      Combination::Of(With(flag)).Describe() + "\n") != std::string::npos,

@@ -172,6 +172,23 @@ TEST(OptionsReplay, TheWindowKeepsItsSizeAndStartsOnAMessage) {
   EXPECT_GE(line.window.Bytes().back().when, line.window.Bytes()[line.window.Size() - 2].when);
 }
 
+// After a verdict of none, only the message that may still be arriving is
+// kept: the bytes after the last pause, even when they came in two reads.
+TEST(OptionsReplay, KeepingTheLatestKeepsTheMessageBeingRead) {
+  Line line;
+  line.Send(std::string("\x01\x02\x03", 3), milliseconds(50));
+  line.Send("A005", milliseconds(50));
+  line.Send("T01", milliseconds(2));
+  line.Send("2007", milliseconds(0));
+  line.window.KeepLatest();
+  std::string kept;
+  for (const ByteWindow::Byte& byte : line.window.Bytes()) kept.push_back(static_cast<char>(byte.value));
+  EXPECT_EQ(kept, "T012007");
+  line.Send("1", milliseconds(300));
+  EXPECT_TRUE(line.Look()[0].Clean());
+  EXPECT_EQ(line.Look()[0].with_fields, 1u);
+}
+
 TEST(OptionsReplay, TheHintNamesAllThreeOptionsInCodePage1252) {
   EXPECT_EQ(HintLine(kChecksum),
             "Hinweis: Der Verkehr passt zu Pr\xFC" "fsumme an, Kellner 3-stellig aus, "

@@ -148,7 +148,9 @@ void LogWindow::AppendStyled(QTextCursor& end, QStringView text) {
 
 void LogWindow::Shade(QTextCursor& end) {
   QTextBlockFormat format;
-  if (shaded_) format.setBackground(palette().color(QPalette::AlternateBase));
+  // A shade darker than the style's own alternate rows, which are hard to tell
+  // from white on many screens.
+  if (shaded_) format.setBackground(palette().color(QPalette::AlternateBase).darker(105));
   end.setBlockFormat(format);
   shaded_ = !shaded_;
 }
