@@ -33,7 +33,8 @@ struct Session;
 
 // The recent bytes the hint replays, per direction: some eighty messages.
 inline constexpr std::size_t kHintWindow = 1024;
-// The diagnosis keeps more: its evidence covers everything it heard.
+// The diagnosis keeps more, so that its evidence covers what it heard: half
+// a minute of a busy line at 9600 baud.
 inline constexpr std::size_t kDetectWindow = 32 * 1024;
 // Messages with fields a combination must explain: for a hint, and for the
 // diagnosis to end before its time is up.
