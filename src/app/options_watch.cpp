@@ -96,8 +96,10 @@ void OptionsWatch::TakeSurvey(Time now) {
   fresh_ = false;
   const Combination current = Combination::Of(session_.options);
   if (mode_ == Mode::Detect) {
+    // Ends early only on a verdict that enough messages back, and says that
+    // one (a look again now could see a tie on fewer).
     const Verdict verdict = Judge(survey, current, kDetectMessages);
-    if (verdict.outcome == Verdict::Outcome::Explained) Finish(now);
+    if (verdict.outcome == Verdict::Outcome::Explained) Conclude(survey, verdict, now);
     return;
   }
   const Verdict verdict = Judge(survey, current, kHintMessages);
@@ -118,9 +120,12 @@ void OptionsWatch::TakeSurvey(Time now) {
 
 void OptionsWatch::Finish(Time now) {
   if (finished_ || mode_ != Mode::Detect) return;
-  finished_ = true;
   const tapix::Survey survey = Look(now);
-  const Verdict verdict = Judge(survey, Combination::Of(session_.options), kHintMessages);
+  Conclude(survey, Judge(survey, Combination::Of(session_.options), kHintMessages), now);
+}
+
+void OptionsWatch::Conclude(const tapix::Survey& survey, const Verdict& verdict, Time now) {
+  finished_ = true;
   Report(survey, verdict, now);
   session_.exit_code =
       verdict.outcome == Verdict::Outcome::Explained ? kExitNormal : kExitNotExplained;

@@ -79,6 +79,8 @@ class OptionsWatch final : public TrafficObserver {
 
   ByteWindow* WindowOf(Direction direction);
   void TakeSurvey(Time now);
+  // The end of the diagnosis: the report, the exit code, the end of the run.
+  void Conclude(const tapix::Survey& survey, const Verdict& verdict, Time now);
   void Report(const tapix::Survey& survey, const Verdict& verdict, Time now);
 
   Session& session_;

@@ -203,7 +203,7 @@ TYPED_TEST_P(DiagnosisCases, DetectNamesTheOptionsOrSaysThatNoneFit) {
   for (int round = 0; round < 6 && tapix->Log().find("Ergebnis:") == std::string::npos; ++round) {
     for (const std::string& message : peer.messages) {
       pty.Send(message);
-      written += pty.Drain(milliseconds(100));
+      written += pty.Drain(milliseconds(150));
     }
   }
   EXPECT_EQ(tapix->Wait(milliseconds(20000)), 0) << tapix->Log();
