@@ -1,5 +1,5 @@
 // The program's words (split at zero bytes): options with and without their
-// values (--log, --pty, --tap, ...), a first argument that may name a device
+// values (--log, --pty, --tap, --script, ...), a first argument that may name a device
 // path, further arguments. Every word is an option, the line argument or a
 // further argument; an accepted command line breaks none of the rules between
 // options; the first argument, read as start-up reads it (a device path
@@ -30,7 +30,8 @@ bool KnownOption(std::string_view word) {
                            "--no-window", "--headless", "--pty", "--timestamps=date", "--detect"}) {
     if (word == name) return true;
   }
-  for (const char* prefix : {"--log=", "--tap=", "--tap-listen=", "--pty=", "--log-max=", "--detect="}) {
+  for (const char* prefix : {"--log=", "--tap=", "--tap-listen=", "--pty=", "--log-max=", "--detect=",
+                             "--script=", "--report="}) {
     if (StartsWith(word, prefix) && word.size() > std::string_view(prefix).size()) return true;
   }
   return false;
@@ -78,6 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A diagnosis runs for a day at most, on the console.
     if (options.detect_seconds < 0 || options.detect_seconds > 86400) std::abort();
     if (options.detect_seconds != 0 && !options.no_window) std::abort();
+    // A scenario: headless, on its own line (no tap), the only one a report is for.
+    if (!options.report_path.empty() && options.script_path.empty()) std::abort();
+    if (!options.script_path.empty() && (!options.tap_port.empty() || !options.no_window))
+      std::abort();
   }
   if (options.error.size() > 4096 + size) std::abort();
 

@@ -1,5 +1,8 @@
 #include "app/answers.h"
 
+#include "protocol/check.h"
+#include "protocol/framer.h"
+
 namespace tapix {
 namespace {
 
@@ -26,20 +29,43 @@ int CancellationUnits(std::string_view text) {
   return value == 0 ? 1 : value;
 }
 
-void Acknowledge(const MessageSpec& message, std::string_view text, const OptionFlags& options,
-                 LineOut out) {
+std::vector<AnswerWrite> Acknowledgement(const MessageSpec& message, std::string_view text,
+                                         const OptionFlags& options) {
   if (message.reply == Reply::PerUnit && options.CreditQuantity) {
     const int units = CancellationUnits(text);
     const char answer = options.AnswerOk ? 'R' : 'f';
-    for (int i = 0; i < units; ++i) Answer(out, answer);
-    return;
+    return std::vector<AnswerWrite>(units > 0 ? static_cast<std::size_t>(units) : 0,
+                                    AnswerWrite{std::string(1, answer), false});
   }
-  Answer(out, options.AnswerOk ? 'R' : 'F');
+  return {AnswerWrite{std::string(1, options.AnswerOk ? 'R' : 'F'), false}};
 }
 
-void SendRecordAnswer(const FieldValues& record, const OptionFlags& options, bool check,
-                      LineOut out) {
-  Write(out, Compose(MessageOf(Kind::Record), record, options, check), WriteKind::Record);
+AnswerWrite RecordAnswer(const FieldValues& record, const OptionFlags& options, bool check,
+                         bool wrong_check) {
+  const MessageSpec& message = MessageOf(Kind::Record);
+  if (!wrong_check || !check) return {Compose(message, record, options, check), true};
+  std::string text = Compose(message, record, options, false);
+  char buffer[kLongestMessage + 2] = {};
+  text.copy(buffer, kLongestMessage);
+  AppendCheck(buffer);
+  text.push_back(static_cast<char>(buffer[text.size()] ^ 1));
+  return {text, true};
+}
+
+void LeaveOffLast(std::vector<AnswerWrite>& writes) {
+  if (writes.empty()) return;
+  writes.back().bytes.pop_back();
+  if (writes.back().bytes.empty()) writes.pop_back();
+}
+
+void WriteAnswer(const std::vector<AnswerWrite>& writes, LineOut out) {
+  for (const AnswerWrite& write : writes) {
+    if (write.record) {
+      Write(out, write.bytes, WriteKind::Record);
+    } else {
+      for (const char answer : write.bytes) Answer(out, answer);
+    }
+  }
 }
 
 }  // namespace tapix

@@ -1,11 +1,15 @@
-// The dispenser's side: acknowledgements and the dispense record. The
-// receiver calls these when AutoAnswer is on; each write goes to the line at
-// once and its event to `out.events`, which the receiver publishes after
-// the message's own.
+// The dispenser's side: acknowledgements and the dispense record, made as
+// the writes that carry them, so that a fault can change them before they go
+// out (app/dispenser.h decides which answer a message gets). Each write goes
+// to the line at once and its event to `out.events`, which the receiver
+// publishes after the message's own.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "protocol/messages.h"
 #include "protocol/options.h"
@@ -13,17 +17,38 @@
 
 namespace tapix {
 
-// Answers a message with fields that the reader has read (as far as it came,
-// complete or not, whatever its check character): per unit for a kind that
-// says so ("S", "q") with CreditQuantity, else one "R" or "F".
-void Acknowledge(const MessageSpec& message, std::string_view text, const OptionFlags& options,
-                 LineOut out);
+// One write of an answer: one acknowledgement character, or the record.
+struct AnswerWrite {
+  std::string bytes;
+  bool record = false;
+};
 
-// Answers a record query "E" with a DispenseRecord of `record` (waiter, PLU,
-// table; all 0 unless the ISB fields were prepared), with the check character
-// when `check`.
-void SendRecordAnswer(const FieldValues& record, const OptionFlags& options, bool check,
-                      LineOut out);
+// An answer that waits for its moment ("answer next delay MS").
+struct DelayedAnswer {
+  std::chrono::steady_clock::time_point due;
+  std::vector<AnswerWrite> writes;
+};
+
+// The acknowledgement of a message with fields that the reader has read (as
+// far as it came, complete or not, whatever its check character): per unit
+// for a kind that says so ("S", "q") with CreditQuantity, else one "R" or "F".
+std::vector<AnswerWrite> Acknowledgement(const MessageSpec& message, std::string_view text,
+                                         const OptionFlags& options);
+
+// The DispenseRecord that answers "E" for `record` (waiter, PLU, table),
+// with the check character when `check`. With `wrong_check` that character
+// is wrong: the right one with its lowest bit flipped (a digit stays a
+// digit), also where the right one is 0 and would not go out.
+AnswerWrite RecordAnswer(const FieldValues& record, const OptionFlags& options, bool check,
+                         bool wrong_check = false);
+
+// The answer without its last character: one "R" becomes nothing, a record
+// stops one character early.
+void LeaveOffLast(std::vector<AnswerWrite>& writes);
+
+// Writes the answer to the line, each write at once: one write per
+// acknowledgement character, one for the record.
+void WriteAnswer(const std::vector<AnswerWrite>& writes, LineOut out);
 
 // The unit count of a cancellation: the four characters after the command
 // letter read like atoi (blanks, a sign, digits; a short text reads as far as

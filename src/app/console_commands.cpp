@@ -1,67 +1,25 @@
 #include "app/console_commands.h"
 
-#include <cctype>
-#include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "platform/console_input.h"
 #include "protocol/messages.h"
 #include "protocol/options.h"
+#include "app/byte_text.h"
 #include "app/control_ids.h"
 #include "app/window_commands.h"
 
 namespace tapix {
 namespace {
 
-std::vector<std::string> Split(std::string_view line) {
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    std::size_t start = i;
-    while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-    if (i > start) words.emplace_back(line.substr(start, i - start));
-  }
-  return words;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-// A number as an operator could type or paste it into a field: an optional
-// minus and decimal digits.
-bool IsNumber(const std::string& s) {
-  std::size_t i = s.size() > 1 && s[0] == '-' ? 1 : 0;
-  if (i == s.size()) return false;
-  for (; i < s.size(); ++i)
-    if (s[i] < '0' || s[i] > '9') return false;
-  return s.size() <= 12;
-}
-
-void Reject(Session& session, std::string_view line, const char* why) {
+void Reject(Session& session, std::string_view line, std::string_view why) {
   // Bytes of the line are shown as they came; the line is cut so that one
   // bad line stays one console line.
   std::string shown(line.substr(0, 80));
   for (char& c : shown)
     if (static_cast<unsigned char>(c) < 0x20) c = '?';  // control bytes, NUL included
-  Logf(*session.console, "Befehl nicht ausgef\xFChrt: \"%s\" - %s (help zeigt die Befehle)\n",
-       shown.c_str(), why);
-}
-
-// The command of a message's row: the request letters as they stand ("Q" and
-// "q" differ), a word that presses no button ("ISB") in either case.
-const MessageSpec* CommandNamed(const std::string& word) {
-  for (const MessageSpec& message : kMessages) {
-    if (!message.command) continue;
-    if (message.button ? word == message.command : Lower(word) == Lower(message.command)) {
-      return &message;
-    }
-  }
-  return nullptr;
+  Logf(*session.console, "Befehl nicht ausgef\xFChrt: \"%s\" - %.*s (help zeigt die Befehle)\n",
+       shown.c_str(), static_cast<int>(why.size()), why.data());
 }
 
 // "A <Kellner>": the word and one placeholder per field, in message order.
@@ -73,32 +31,41 @@ std::string Usage(const MessageSpec& message) {
   return usage;
 }
 
-// Fills the message's fields with the numbers given (fewer leave the rest as
-// they are), then presses its button, if it has one.
-void FillAndPress(Session& session, const MessageSpec& message,
-                  const std::vector<std::string>& words, std::string_view line) {
+// Fills the message's fields with its numbers, then presses its button, if
+// it has one.
+std::string FillAndPress(Session& session, const Command& command) {
+  const MessageSpec& message = *command.message;
   const auto fields = message.Fields();
-  if (words.size() - 1 > fields.size()) {
-    Reject(session, line, "zu viele Zahlen");
-    return;
-  }
-  for (std::size_t i = 1; i < words.size(); ++i) {
-    const bool flag = fields[i - 1].IsFlag();
-    if (flag ? (words[i] != "0" && words[i] != "1") : !IsNumber(words[i])) {
-      Reject(session, line, flag ? "Schalter muss 0 oder 1 sein" : "keine Zahl");
-      return;
-    }
-  }
-  if (!session.window) return;
-  for (std::size_t i = 1; i < words.size(); ++i) {
-    const FieldSpec& field = fields[i - 1];
-    if (field.IsFlag()) {
-      session.window->SetChecked(field.control, words[i] == "1");
+  if (!session.window) return {};
+  for (std::size_t i = 0; i < command.numbers.size() && i < fields.size(); ++i) {
+    if (fields[i].IsFlag()) {
+      session.window->SetChecked(fields[i].control, command.numbers[i] == "1");
     } else {
-      session.window->SetFieldText(field.control, words[i]);
+      session.window->SetFieldText(fields[i].control, command.numbers[i]);
     }
   }
-  if (message.button) OnCommand(session, message.button);
+  if (!message.button) {
+    std::string ack = "OK: " + std::string(message.command);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      ack += (i ? ", " : " ") + std::string(fields[i].name) + " " + command.numbers[i];
+    }
+    return ack + "\n";
+  }
+  if (session.pending.SendPending) {
+    // The button drops it too; the console says so, so that a program that
+    // waits for the acknowledgement is not left waiting.
+    std::string shown = message.command;
+    for (const std::string& number : command.numbers) shown += " " + number;
+    Reject(session, shown, "eine Anfrage wartet noch auf die Schnittstelle");
+    return {};
+  }
+  OnCommand(session, message.button);
+  if (!session.pending.SendPending) return {};
+  return "OK: Anfrage " + Readable(session.pending.text) + "\n";
+}
+
+std::string Plural(std::uint64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 }  // namespace
@@ -117,73 +84,78 @@ std::string CommandHelp() {
   }
   help +=
       "  port <n>          COMn aus der Liste w\xE4hlen (0 = leerer Eintrag)\n"
+      "  answer next R|F|none|bad-check|delay <ms>|short [count <n>]\n"
+      "                    die n\xE4" "chsten n Nachrichten so beantworten, dann wieder nach den Optionen\n"
+      "  records <Kellner> <PLU> <Tisch> ...   Datens\xE4tze f\xFCr die n\xE4" "chsten E, dann Nullen\n"
+      "  records clear     die Datens\xE4tze verwerfen\n"
+      "  mark <Text>       eine Markierung im Protokoll\n"
       "  help\n"
       "  quit\n";
   return help;
 }
 
-void ExecuteCommandLine(Session& session, std::string_view line) {
-  if (line.size() > kMaxCommandLine) {
-    Reject(session, line, "Zeile zu lang");
-    return;
-  }
-  const std::vector<std::string> words = Split(line);
-  if (words.empty()) return;  // an empty line is no command and no mistake
-  const std::string& head = words[0];
-
-  if (const MessageSpec* message = CommandNamed(head)) {
-    FillAndPress(session, *message, words, line);
-    return;
-  }
-
-  const std::string lower = Lower(head);
-  if (const OptionSpec* option = OptionNamed(head)) {
-    if (words.size() != 2) {
-      Reject(session, line, "on oder off fehlt");
-      return;
-    }
-    const std::string value = Lower(words[1]);
-    if (value != "on" && value != "off" && value != "1" && value != "0") {
-      Reject(session, line, "on oder off erwartet");
-      return;
-    }
-    if (!session.window) return;
-    session.window->SetChecked(option->box, value == "on" || value == "1");
-    OnCommand(session, option->box);
-    return;
-  }
-
-  if (lower == "port") {
-    if (words.size() != 2 || !IsNumber(words[1]) || words[1][0] == '-') {
-      Reject(session, line, "port <n> erwartet");
-      return;
-    }
-    const unsigned long wanted = std::strtoul(words[1].c_str(), nullptr, 10);
-    int index = -1;
-    for (int i = 0; i <= 32; ++i) {
-      if (i == 0 ? wanted == 0 : session.port_choices.PortAt(i) == wanted && wanted != 0) {
-        index = i;
-        break;
+std::string RunCommand(Session& session, const Command& command) {
+  switch (command.type) {
+    case CommandType::Empty:
+      return {};
+    case CommandType::Message:
+      return FillAndPress(session, command);
+    case CommandType::Option:
+      if (!session.window) return {};
+      session.window->SetChecked(command.option->box, command.on);
+      OnCommand(session, command.option->box);
+      return "OK: " + std::string(command.option->name) + (command.on ? " an\n" : " aus\n");
+    case CommandType::Port: {
+      int index = -1;
+      for (int i = 0; i <= 32; ++i) {
+        if (i == 0 ? command.port == 0
+                   : command.port != 0 && session.port_choices.PortAt(i) == command.port) {
+          index = i;
+          break;
+        }
       }
+      if (index < 0 || !session.window) {
+        Reject(session, "port " + std::to_string(command.port),
+               "diese Schnittstelle ist nicht in der Liste");
+        return {};
+      }
+      session.window->ComboSelect(index);
+      OnCommand(session, ctl::PortCombo);
+      if (command.port == 0) return "OK: keine Schnittstelle\n";
+      return "OK: COM" + std::to_string(command.port) + " gew\xE4hlt\n";
     }
-    if (index < 0 || !session.window) {
-      Reject(session, line, "diese Schnittstelle ist nicht in der Liste");
-      return;
+    case CommandType::AnswerNext: {
+      session.faults.Add(command.fault);
+      const std::string how = DescribeFault(command.fault);
+      if (command.fault.count == 1) return "OK: n\xE4" "chste Antwort " + how + "\n";
+      return "OK: die n\xE4" "chsten " + Plural(command.fault.count, "Antwort", "Antworten") +
+             " " + how + "\n";
     }
-    session.window->ComboSelect(index);
-    OnCommand(session, ctl::PortCombo);
-    return;
+    case CommandType::Records:
+      if (command.records.empty()) session.records.Clear();
+      for (const FieldValues& record : command.records) session.records.Add(record);
+      return "OK: " + Plural(session.records.Size(), "Datensatz", "Datens\xE4tze") +
+             " f\xFCr die n\xE4" "chsten E\n";
+    case CommandType::Mark:
+      Publish(session, MarkerEvent(command.text));
+      return {};
+    case CommandType::Help:
+      session.console->Log(CommandHelp());
+      return {};
+    case CommandType::Quit:
+      OnCommand(session, ctl::Exit);
+      return {};
   }
+  return {};
+}
 
-  if (lower == "help" || lower == "?") {
-    session.console->Log(CommandHelp());
-    return;
+std::string ExecuteCommandLine(Session& session, std::string_view line) {
+  const ReadCommandResult read = ReadCommand(line);
+  if (read.error) {
+    Reject(session, line, read.error->why);
+    return {};
   }
-  if (lower == "quit" || lower == "exit") {
-    OnCommand(session, ctl::Exit);
-    return;
-  }
-  Reject(session, line, "unbekannter Befehl");
+  return RunCommand(session, *read.command);
 }
 
 }  // namespace tapix

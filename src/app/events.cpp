@@ -4,17 +4,20 @@
 
 #include "app/console_commands.h"
 #include "app/control_ids.h"
+#include "app/dispenser.h"
 #include "app/exit_codes.h"
 #include "app/loop.h"
 #include "app/options_watch.h"
+#include "app/scenario.h"
 #include "app/window_commands.h"
 #include "platform/signals.h"
 
 namespace tapix {
 
 void OnConsoleLine(Session& session, std::string_view line) {
-  ExecuteCommandLine(session, line);
+  const std::string ack = ExecuteCommandLine(session, line);
   SendPending(session);
+  if (!ack.empty()) session.console->Log(ack);
 }
 
 void OnQueryTick(Session& session) {
@@ -46,12 +49,19 @@ std::optional<SteadyTime> NextDeadline(const Session& session) {
   if (session.tap) consider(session.tap->Deadline());
   if (session.port) consider(session.receiver.Deadline());
   if (session.options_watch) consider(session.options_watch->Deadline());
+  consider(DelayedAnswerDue(session));
+  if (session.scenario) consider(session.scenario->Deadline(session));
   return first;
 }
 
 void OnTimeout(Session& session, SteadyTime now) {
   if (session.tap) session.tap->Expire(now);
   ExpireMessage(session, now);
+  SendDueAnswers(session, now);
+  if (session.scenario) {
+    const std::optional<SteadyTime> due = session.scenario->Deadline(session);
+    if (due && *due <= now) session.scenario->Step(session);
+  }
   // Last: it looks at the messages the cuts above ended.
   if (session.options_watch) session.options_watch->OnTimeout(now);
 }
@@ -156,6 +166,9 @@ bool EventLoop::Ended() {
 
 void EventLoop::Run(const std::function<bool()>& serve_window) {
   WaitSet waits;
+  // A scenario's first statements run before the port is first read: what
+  // they set is in force for the first message, however early it came.
+  OnTimeout(session_, std::chrono::steady_clock::now());
   while (!Ended()) {
     // Window events first: every waiting message; then the command lines
     // that came meanwhile (making the window may take a while), then the pass

@@ -50,9 +50,11 @@ bool OnTapInput(Session& session, Tap::Side side);
 
 // The deadlines: moments at which a handler has work without any input: the
 // cut of a message a pause has ended, by the port's receiver (then the
-// request that waited for it goes out) and by the tap's decoders, and the
-// surveys of the options watch (app/options_watch.h). Another
-// source of deadlines joins here and in OnTimeout, nowhere else.
+// request that waited for it goes out) and by the tap's decoders; an answer
+// delayed by "answer next delay MS"; a scenario's next statement (at once,
+// or when its "expect" or "wait" has run out); the surveys of the options
+// watch (app/options_watch.h). Another source of deadlines joins here and in
+// OnTimeout, nowhere else.
 std::optional<SteadyTime> NextDeadline(const Session& session);
 // Does the work of every deadline that has passed by `now`.
 void OnTimeout(Session& session, SteadyTime now);

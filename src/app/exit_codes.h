@@ -14,6 +14,9 @@ inline constexpr int kExitNotExplained = 1;
 // A bad command line, or a start that cannot be done as asked (an unknown
 // option; a virtual line that could not be made).
 inline constexpr int kExitBadStart = 2;
+// A scenario (--script) did not pass: an expectation was not met, or the run
+// ended before the scenario's end.
+inline constexpr int kExitExpectationFailed = 3;
 // The --log file could not be written to the end (a full disk): the record
 // is not whole. Said instead of 0 or 1, whose end it would otherwise be.
 inline constexpr int kExitLogLost = 4;

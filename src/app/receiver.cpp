@@ -1,9 +1,8 @@
 #include "app/receiver.h"
 
-#include "app/answers.h"
+#include "app/dispenser.h"
 #include "app/options_watch.h"
 #include "app/session.h"
-#include "app/window_values.h"
 
 namespace tapix {
 namespace {
@@ -11,24 +10,6 @@ namespace {
 constexpr std::uint32_t kMaxDword = 0xFFFFFFFFu;
 // Long enough to stand for "never" on a steady clock.
 constexpr std::chrono::milliseconds kNever = std::chrono::hours(24 * 365);
-
-void Answer(Session& session, const Frame& frame, TrafficBatch& events) {
-  if (!frame.message || !session.options.AutoAnswer) return;
-  LineOut out{session.port.get(), events};
-  switch (frame.message->reply) {
-    case Reply::None:
-      return;
-    case Reply::Acknowledge:
-    case Reply::PerUnit:
-      Acknowledge(*frame.message, frame.text, session.options, out);
-      return;
-    case Reply::Record: {
-      const FieldValues record = TakeRecordFields(session);
-      SendRecordAnswer(record, session.options, CheckBoxTicked(session), out);
-      return;
-    }
-  }
-}
 
 }  // namespace
 
@@ -45,7 +26,7 @@ ReadTimeouts ReadTimeoutsOf(const CommTimeouts& t) {
 
 void Receiver::Found(Session& session, Frame frame) {
   batch_.AddFrame(Direction::FromPeer, frame);
-  Answer(session, frame, batch_);
+  AnswerMessage(session, frame, batch_);
 }
 
 void Receiver::Take(Session& session, std::string_view bytes, const ByteTime& when) {
@@ -66,7 +47,7 @@ void Receiver::Expire(Session& session, std::chrono::steady_clock::time_point no
   std::optional<Frame> cut = framer_.Expire(now);
   if (!cut) return;
   batch_.AddCut(Direction::FromPeer, *cut, {now, std::chrono::system_clock::now()});
-  Answer(session, *cut, batch_);
+  AnswerMessage(session, *cut, batch_);
   Publish(session, batch_);
 }
 

@@ -10,6 +10,8 @@
 
 #include "log/console.h"
 #include "protocol/options.h"
+#include "app/answer_faults.h"
+#include "app/answers.h"
 #include "app/panel.h"
 #include "app/port_choices.h"
 #include "app/receiver.h"
@@ -21,6 +23,7 @@ namespace tapix {
 
 class LogHistory;
 class OptionsWatch;
+class Scenario;
 class Tap;
 
 struct Session {
@@ -46,6 +49,14 @@ struct Session {
   Receiver receiver;
   // Who sees the traffic besides the console's log lines, in this order.
   std::vector<TrafficObserver*> observers;
+  // How the next messages are answered besides the boxes ("answer next"),
+  // the records for the next queries ("records"), and the answers that wait
+  // for their moment, in the order they fall due.
+  AnswerFaults faults;
+  RecordQueue records;
+  std::vector<DelayedAnswer> delayed_answers;
+  // The scenario this run plays (--script), null without one.
+  Scenario* scenario = nullptr;
   // The line tap when this run sits between two devices (the port above
   // then stays closed), with the port numbers of its register and dispenser
   // sides.

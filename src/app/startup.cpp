@@ -1,12 +1,17 @@
 #include "app/startup.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "log/console.h"
 #include "app/exit_codes.h"
 #include "log/log_chain.h"
+#include "app/junit_report.h"
 #include "app/maker.h"
+#include "app/scenario.h"
+#include "app/script_reader.h"
 #include "app/session.h"
 #include "platform/signals.h"
 #include "app/run_platform.h"
@@ -58,7 +63,8 @@ void PrintBanner(Console& console, bool with_usage) {
   Logf(console, "%s\n\n", maker::kMail);
 }
 
-int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain);
+int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
+              Scenario* scenario);
 
 // --detect=SECONDS: 1 to 86400 (a day), written as plain digits; 0 for
 // anything else.
@@ -86,6 +92,8 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args) {
       {"--log=", &options.log_path},
       {"--tap=", &options.tap_port},
       {"--tap-listen=", &options.tap_port},
+      {"--script=", &options.script_path},
+      {"--report=", &options.report_path},
   };
   auto fail = [&options](std::string text) {
     if (options.error.empty()) options.error = std::move(text);
@@ -146,6 +154,12 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args) {
   if (options.detect_seconds != 0) options.no_window = true;
   if (options.tap_listen && options.tap_port.empty()) fail("--tap-listen braucht --tap=ZWEITER");
   if (!options.tap_port.empty() && options.virtual_line) fail("--tap geht nicht mit --pty");
+  if (!options.report_path.empty() && options.script_path.empty())
+    fail("--report braucht --script=DATEI");
+  if (!options.script_path.empty() && !options.tap_port.empty())
+    fail("--script geht nicht mit --tap");
+  // A scenario runs without the window: nothing there can race it.
+  if (!options.script_path.empty()) options.no_window = true;
   return options;
 }
 
@@ -170,6 +184,10 @@ std::string OptionsHelp() {
           "  --detect[=SEKUNDEN]  nur mith\xF6ren (ohne Fenster, 30 s oder bis genug Nachrichten\n"
           "                  da sind) und nennen, zu welchen Optionen Pr\xFC" "fsumme, Kellner\n"
           "                  3-stellig und Kreditst\xFC" "ckzahl der Verkehr passt\n"
+          "  --script=DATEI  ein Szenario abspielen, ohne Fenster: Befehle, expect, wait,\n"
+          "                  send, mark, answer next, records (siehe man tapix); Ende\n"
+          "                  von selbst mit 0 (bestanden), 3 oder 2 (nicht lesbar)\n"
+          "  --report=DATEI  mit --script: Bericht im JUnit-XML-Format, ein Testfall je expect\n"
           "  --list          vorhandene Schnittstellen mit Nummer und Ger\xE4t\n"
           "  --version       Versionsnummer\n"
           "  --help          diese Hilfe\n";
@@ -207,6 +225,9 @@ std::string ExitCodesHelp() {
             "     m\xF6glich (Protokolldatei nicht ge\xF6" "ffnet, Schnittstelle zum\n"
             "     Mith\xF6ren nicht ge\xF6" "ffnet)\n";
   }
+  help += "     oder ein Szenario (--script) nicht lesbar: DATEI:ZEILE:SPALTE\n";
+  help += "  3  ein Szenario (--script) nicht bestanden: eine Erwartung nicht erf\xFCllt\n"
+          "     oder vor seinem Ende beendet\n";
   help += "  4  die Protokolldatei (--log) nicht bis zum Ende geschrieben (Platte voll);\n"
           "     statt 0 oder 1\n";
   return help;
@@ -227,6 +248,23 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   LogChain::Extras extras;
   extras.stamp_form = options.timestamps_date ? StampForm::DateTime : StampForm::Time;
   extras.log_max = options.log_max;
+  // A scenario is read whole, and its report's file made, before anything
+  // opens: a mistake ends the start with nothing sent.
+  std::unique_ptr<Scenario> scenario;
+  if (!options.script_path.empty()) {
+    Script script;
+    if (!LoadScript(options.script_path, script, error)) {
+      ConsoleOutput().WriteError("tapix: " + ForOutput(error, mode) + "\n");
+      return kExitBadStart;
+    }
+    scenario = std::make_unique<Scenario>(std::move(script));
+    if (!options.report_path.empty() &&
+        !WriteTextFile(options.report_path, JunitReport(*scenario, {}), error)) {
+      ConsoleOutput().WriteError("tapix: " + ForOutput("Bericht ", mode) + options.report_path +
+                                 ForOutput(" nicht geschrieben: " + error, mode) + "\n");
+      return kExitBadStart;
+    }
+  }
   const std::unique_ptr<LogChain> chain =
       LogChain::Make(options.log_path, options.timestamps, mode, extras, &error);
   if (!chain) {
@@ -235,7 +273,16 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
                                ForOutput(" nicht ge\xF6" "ffnet: " + error, mode) + "\n");
     return kExitBadStart;
   }
-  const int code = RunLogged(options, front_end, *chain);
+  const auto started = std::chrono::steady_clock::now();
+  int code = RunLogged(options, front_end, *chain, scenario.get());
+  if (scenario && !options.report_path.empty()) {
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - started);
+    if (!WriteTextFile(options.report_path, JunitReport(*scenario, took), error)) {
+      chain->Top().Log("Bericht " + options.report_path + " nicht geschrieben: " + error + "\n");
+      if (code == kExitNormal) code = kExitBadStart;
+    }
+  }
   // A record that is not whole says so in the exit code, over the end it had.
   if (!chain->FinishLog() && (code == kExitNormal || code == kExitNoPort)) return kExitLogLost;
   return code;
@@ -243,10 +290,13 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
 
 namespace {
 
-int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain) {
+int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
+              Scenario* scenario) {
   Console& console = chain.Top();
   Session session;
   session.console = &console;
+  session.scenario = scenario;
+  if (scenario) session.observers.push_back(scenario);
   // The window shows the log too: it keeps the lines from the start on.
   session.log_history = &chain.History();
 
@@ -320,8 +370,10 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain)
   front_end.Run(session);
   // A diagnosis stopped early still says what it heard.
   watch.Finish(std::chrono::steady_clock::now());
+  // A scenario the loop left before its end has not passed.
+  if (scenario) scenario->Finish(session);
   session.options_watch = nullptr;
-  session.observers.clear();
+  std::erase(session.observers, static_cast<TrafficObserver*>(&watch));
   session.tap = nullptr;
   tap.reset();
 

@@ -31,6 +31,8 @@ struct StartOptions {
   bool raw = false;                          // --raw
   std::string tap_port;                      // --tap=SECOND, --tap-listen=SECOND
   bool tap_listen = false;                   // --tap-listen: decode only, forward nothing
+  std::string script_path;                   // --script=FILE: a scenario, headless
+  std::string report_path;                   // --report=FILE: its JUnit XML report
   std::string error;                         // an option we do not know
   std::vector<std::string> further_arguments; // positional ones after the first (ignored)
 };

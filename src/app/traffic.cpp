@@ -4,6 +4,14 @@
 
 namespace tapix {
 
+TrafficEvent MarkerEvent(std::string_view text) {
+  TrafficEvent event;
+  event.kind = TrafficKind::Marker;
+  event.when = ByteTime::Now();
+  event.bytes.assign(text);
+  return event;
+}
+
 void TrafficBatch::Add(TrafficEvent event) {
   if (event.kind == TrafficKind::Unexpected && !events_.empty()) {
     TrafficEvent& last = events_.back();

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "protocol/framer.h"
@@ -39,6 +40,7 @@ enum class WriteKind : std::uint8_t {
   Answer,   // one acknowledgement character, R, F or f
   Record,   // the dispense record that answers "E"
   Request,  // the cash register's pending request
+  Bytes,    // bytes as a scenario's "send" gives them, no check character added
 };
 
 struct TrafficEvent {
@@ -60,6 +62,9 @@ struct TrafficEvent {
   // Written: every byte went out.
   bool Complete() const { return written == bytes.size(); }
 };
+
+// A marker ("mark TEXT") at this moment.
+TrafficEvent MarkerEvent(std::string_view text);
 
 // Sees every event, in the order they happened.
 class TrafficObserver {

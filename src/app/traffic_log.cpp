@@ -44,6 +44,15 @@ void LogWritten(Console& console, const TrafficEvent& event) {
   console.Log(" timeout (" + std::string(bytes) + ")\n");
 }
 
+// The marker's text as given, control bytes shown as '?', so that it stays
+// one line.
+void LogMarker(Console& console, std::string_view text) {
+  std::string shown(text);
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  console.Log("Marke: " + shown + "\n");
+}
+
 }  // namespace
 
 void LogTraffic(Console& console, const TrafficEvent& event) {
@@ -70,8 +79,11 @@ void LogTraffic(Console& console, const TrafficEvent& event) {
       Logf(console, "COM%u: Verbindung unterbrochen (Ger\xE4t entfernt oder Gegenstelle beendet)\n",
            event.port);
       return;
-    case TrafficKind::Timeout:
     case TrafficKind::Marker:
+      console.Mark(event.when.wall);
+      LogMarker(console, event.bytes);
+      return;
+    case TrafficKind::Timeout:
       return;
   }
 }

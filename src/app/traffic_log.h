@@ -17,12 +17,14 @@ inline constexpr const char* kFromDispenser = "ISB > Kasse: ";
 //               tap's direction marker when tapped
 //   Unexpected  one "%c (%02X) unerwartet" line per byte
 //   Written     an answer: the trace of the byte that went out and its line
-//               ("R"), whether or not it went out; a record or a request:
+//               ("R"), whether or not it went out; a record, a request or
+//               a scenario's bytes:
 //               the trace and the echo of what went out, ended by a line feed
 //               when all of it went, else by " timeout (TEXT)"
 //   Opened      "CreateFile (COMn) succeeded"
 //   HungUp      "COMn: Verbindung unterbrochen (...)"
-//   Timeout, Marker: nothing (the cut message's own line says "timeout")
+//   Marker      "Marke: TEXT"
+//   Timeout: nothing (the cut message's own line says "timeout")
 void LogTraffic(Console& console, const TrafficEvent& event);
 
 }  // namespace tapix

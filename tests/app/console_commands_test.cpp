@@ -48,11 +48,16 @@ TEST_F(Commands, ButtonsWithTheirFieldsInScreenOrder) {
   EXPECT_EQ(Run("@ 12 200"), "@012072");
 }
 
-TEST_F(Commands, MissingTrailingNumbersKeepTheirFields) {
+TEST_F(Commands, TooFewNumbersAreRefusedAndKeepEveryField) {
+  // One number left out would keep an old value nobody sees on the console.
   Run("T 12 45 1");
-  EXPECT_EQ(Run("T 7"), "T0070451");
-  EXPECT_EQ(Run("T"), "T0070451");
-  EXPECT_EQ(panel.FieldText(ctl::FieldTWaiter), "7");
+  for (const char* line : {"T 7", "T", "K 7", "ISB 1 2", "W 5", "A"}) {
+    console.log_.clear();
+    EXPECT_EQ(Run(line), "") << line;
+    EXPECT_NE(console.log_.find("zu wenige Zahlen"), std::string::npos) << line;
+  }
+  EXPECT_EQ(panel.FieldText(ctl::FieldTWaiter), "12");
+  EXPECT_EQ(Run("E"), "E");  // a button without fields needs no number
 }
 
 TEST_F(Commands, FlagsAreBoxClicks) {
@@ -72,7 +77,7 @@ TEST_F(Commands, FlagsAreBoxClicks) {
 }
 
 TEST_F(Commands, IsbFieldsFeedTheRecord) {
-  Run("isb 1 2");  // the word in either case; fewer numbers leave the rest
+  Run("isb 1 2 3");  // the word in either case
   EXPECT_EQ(panel.FieldText(ctl::IsbPlu), "2");
   Run("ISB 150 9000 1234");
   Run("SendRecord on");
@@ -114,6 +119,43 @@ TEST_F(Commands, PendingRequestDropsTheNextCommand) {
   EXPECT_EQ(panel.FieldText(ctl::FieldBWaiter), "7");  // the field still took the number
 }
 
+TEST_F(Commands, EveryChangeIsAcknowledgedInOneLine) {
+  const auto ack = [this](const char* line) {
+    session.pending.SendPending = 0;
+    return ExecuteCommandLine(session, line);
+  };
+  EXPECT_EQ(ack("AnswerOk off"), "OK: AnswerOk aus\n");
+  EXPECT_EQ(ack("checksum 1"), "OK: Checksum an\n");
+  EXPECT_EQ(ack("A 5"), "OK: Anfrage A005t\n");
+  EXPECT_EQ(ack("T 12 45 1"), "OK: Anfrage T0120451g\n");
+  EXPECT_EQ(ack("E"), "OK: Anfrage E\n");
+  EXPECT_EQ(ack("ISB 12 345 7"), "OK: ISB Kellner 12, PLU 345, Tisch 7\n");
+  EXPECT_EQ(ack("answer next F"), "OK: n\xE4" "chste Antwort F\n");
+  EXPECT_EQ(ack("answer next delay 300 count 2"),
+            "OK: die n\xE4" "chsten 2 Antworten nach 300 ms\n");
+  EXPECT_EQ(ack("records 1 2 3"), "OK: 1 Datensatz f\xFCr die n\xE4" "chsten E\n");
+  EXPECT_EQ(ack("records 4 5 6 7 8 9"), "OK: 3 Datens\xE4tze f\xFCr die n\xE4" "chsten E\n");
+  EXPECT_EQ(ack("records clear"), "OK: 0 Datens\xE4tze f\xFCr die n\xE4" "chsten E\n");
+  EXPECT_EQ(session.faults.Remaining(), 3u);
+  // What changes nothing says nothing beyond its own line.
+  console.log_.clear();
+  EXPECT_EQ(ack("mark Schritt 2"), "");
+  EXPECT_EQ(ack("help"), "");
+  EXPECT_EQ(console.log_.substr(0, 17), "Marke: Schritt 2\n");
+}
+
+TEST_F(Commands, ARequestThatCannotBeQueuedSaysSo) {
+  // A program waiting for "OK" is never left waiting: a dropped request
+  // says that it was dropped.
+  EXPECT_EQ(ExecuteCommandLine(session, "A 5"), "OK: Anfrage A005\n");
+  console.log_.clear();
+  EXPECT_EQ(ExecuteCommandLine(session, "B 7"), "");
+  EXPECT_EQ(console.log_,
+            "Befehl nicht ausgef\xFChrt: \"B 7\" - eine Anfrage wartet noch auf die "
+            "Schnittstelle (help zeigt die Befehle)\n");
+  EXPECT_STREQ(session.pending.text, "A005");
+}
+
 TEST_F(Commands, QuitAndHelp) {
   Run("help");
   EXPECT_EQ(console.log_,
@@ -126,6 +168,13 @@ TEST_F(Commands, QuitAndHelp) {
             "AutoQuery SendRecord\n"
             "  ISB <Kellner> <PLU> <Tisch>\n"
             "  port <n>          COMn aus der Liste w\xE4hlen (0 = leerer Eintrag)\n"
+            "  answer next R|F|none|bad-check|delay <ms>|short [count <n>]\n"
+            "                    die n\xE4" "chsten n Nachrichten so beantworten, dann wieder nach "
+            "den Optionen\n"
+            "  records <Kellner> <PLU> <Tisch> ...   Datens\xE4tze f\xFCr die n\xE4" "chsten E, dann "
+            "Nullen\n"
+            "  records clear     die Datens\xE4tze verwerfen\n"
+            "  mark <Text>       eine Markierung im Protokoll\n"
             "  help\n  quit\n");
   EXPECT_FALSE(session.quit_requested);
   Run("quit");

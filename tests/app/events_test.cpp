@@ -129,7 +129,10 @@ TEST_F(EventLoopTest, ARequestWaitsForTheMessageBeingReadAndTheDeadlineCutsIt) {
   EXPECT_EQ(line->written_, "RA005") << "cut only once the deadline has passed";
   OnTimeout(session, *deadline + milliseconds(1));
   EXPECT_EQ(line->written_, "RA005RE");
-  EXPECT_EQ(console.all_, "T0120451\nR\nA005\nB0 timeout\nR\nE\n");
+  // Each command's acknowledgement comes when it took effect: the request
+  // is queued then, and goes out once the message being read has ended.
+  EXPECT_EQ(console.all_,
+            "OK: Anfrage A005\nT0120451\nR\nA005\nOK: Anfrage E\nB0 timeout\nR\nE\n");
 }
 
 // At the deadline, bytes that wait on the port unseen (the loop was busy, or

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/console_commands.h"
+#include "app/dispenser.h"
 #include "app/loop.h"
 #include "app/requests.h"
 #include "app/tap.h"
@@ -127,6 +129,25 @@ TEST_F(Traffic, TheTapPublishesBothDirections) {
   EXPECT_EQ(console.log_, "Kasse > ISB: A005\nKasse > ISB: \x7F (7F) unerwartet\nISB > Kasse: R\n"
                           "ISB > Kasse: B0 timeout\n");
   EXPECT_EQ(register_side->written_, "RB0") << "forwarded unchanged";
+}
+
+// A marker is an event in its place among the others, which the console
+// shows as its line; a delayed answer is published when it goes out.
+TEST_F(Traffic, AMarkerAndADelayedAnswerAreEventsInTheirPlace) {
+  ASSERT_FALSE(ExecuteCommandLine(session, "answer next delay 50").empty());
+  session.receiver.Take(session, "A005", At(milliseconds(10)));
+  ExecuteCommandLine(session, std::string("mark Schritt\x01 2"));
+  SendDueAnswers(session, std::chrono::steady_clock::now() + std::chrono::hours(1));
+
+  const std::vector<TrafficEvent>& e = seen.events;
+  ASSERT_EQ(e.size(), 3u);
+  EXPECT_EQ(e[0].kind, TrafficKind::Received);
+  EXPECT_EQ(e[1].kind, TrafficKind::Marker);
+  EXPECT_EQ(e[1].bytes, "Schritt\x01 2") << "the text as given";
+  EXPECT_EQ(e[2].kind, TrafficKind::Written);
+  EXPECT_EQ(e[2].what, WriteKind::Answer);
+  EXPECT_EQ(e[2].bytes, "R");
+  EXPECT_EQ(console.log_, "A005\nMarke: Schritt? 2\nR\n");
 }
 
 }  // namespace

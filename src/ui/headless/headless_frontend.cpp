@@ -68,7 +68,9 @@ class HeadlessFrontEnd final : public FrontEnd {
   void Run(Session& session) override {
     MemoryPanel panel;
     InitWindow(session, panel);
-    EventLoop(session, &ConsoleInput::Standard(), EventLoop::Front::Console).Run();
+    // A scenario runs alone: nothing on standard input can race it.
+    ConsoleInput* input = session.scenario ? nullptr : &ConsoleInput::Standard();
+    EventLoop(session, input, EventLoop::Front::Console).Run();
     ForgetWindow(session);
   }
 };

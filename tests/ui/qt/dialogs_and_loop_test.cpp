@@ -265,7 +265,7 @@ TEST_F(LoopTest, ATickQueuesTheQueryWhenAutoQueryIsOnAndTheSlotIsFree) {
 TEST_F(LoopTest, CommandLinesRunUntilTheirInputEndsAndTheWindowGoesOn) {
   WithCommands();
   ASSERT_TRUE(loop->Watching(EventSource::Console));
-  TypeCommands("B 9\nW 3");
+  TypeCommands("B 9\nW 3 0");
   ASSERT_TRUE(Until([&] { return line->written_ == "B009"; }));
   ::close(fds[1]);
   fds[1] = -1;
