@@ -32,5 +32,6 @@ void SustainedRate(const Plan& plan, Table& table);
 void ResponderRates(const Plan& plan, Table& table);
 void PacedRate(const Plan& plan, Table& table);
 void IdleCost(const Plan& plan, Table& table);
+void OptionsSurvey(const Plan& plan, Table& table);
 
 }  // namespace tapix::bench

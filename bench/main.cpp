@@ -1,7 +1,7 @@
 // tapix_bench: runs the real program over pty pairs and prints one table of
 // figures, each the median and the worst over several runs.
 //
-//   tapix_bench [--quick] [--runs N] [--only latency|rate|idle]
+//   tapix_bench [--quick] [--runs N] [--only latency|rate|idle|options]
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -45,7 +45,7 @@ void Print(const Table& table) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: tapix_bench [--quick] [--runs N] [--only latency|rate|idle]\n");
+  std::fprintf(stderr, "usage: tapix_bench [--quick] [--runs N] [--only latency|rate|idle|options]\n");
   return 2;
 }
 
@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
     PacedRate(plan, table);
   }
   if (only.empty() || only == "idle") IdleCost(plan, table);
+  if (only.empty() || only == "options") OptionsSurvey(plan, table);
   Print(table);
   return 0;
 }

@@ -29,10 +29,11 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 bool KnownOption(std::string_view word) {
   for (const char* name : {"--help", "--version", "--list", "--timestamps", "--raw", "--tap-listen",
                            "--no-window", "--headless", "--pty", "--explain", "--hex", "--autoconnect",
-                           "--no-autoconnect"}) {
+                           "--no-autoconnect", "--timestamps=date", "--detect"}) {
     if (word == name) return true;
   }
-  for (const char* prefix : {"--log=", "--tap=", "--tap-listen=", "--pty=", "--trace=", "--script=", "--report="}) {
+  for (const char* prefix : {"--log=", "--tap=", "--tap-listen=", "--pty=", "--trace=", "--script=",
+                             "--report=", "--log-max=", "--detect="}) {
     if (StartsWith(word, prefix) && word.size() > std::string_view(prefix).size()) return true;
   }
   return false;
@@ -79,6 +80,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (word == "--autoconnect" || word == "--no-autoconnect") autoconnect = word == "--autoconnect";
     if (options.autoconnect != autoconnect) std::abort();
     if (options.virtual_line != false && !tapix::VirtualLineSupported()) std::abort();
+    // A size limit is a size, and only for a log file.
+    if (options.log_max != 0 && (options.log_max < 1024 || options.log_path.empty())) std::abort();
+    if (options.timestamps_date && !options.timestamps) std::abort();
+    // A diagnosis runs for a day at most, on the console.
+    if (options.detect_seconds < 0 || options.detect_seconds > 86400) std::abort();
+    if (options.detect_seconds != 0 && !options.no_window) std::abort();
     // A scenario: headless, on its own line (no tap), the only one a report is for.
     if (!options.report_path.empty() && options.script_path.empty()) std::abort();
     if (!options.script_path.empty() && (!options.tap_port.empty() || !options.no_window))

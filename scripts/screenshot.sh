@@ -2,13 +2,14 @@
 # Takes a screenshot of a window under a virtual X server.
 #
 #   scripts/screenshot.sh [-o out.png] [-t "window title"] [-b build]
-#                         [-m X,Y] [-c X,Y] [-- command args...]
+#                         [-m X,Y] [-c X,Y] [-d SECONDS] [-- command args...]
 #
 # Without a command it shows the main window with made-up ports
 # (build/tests/ui/qt/show_window main). The shot is of the whole screen
 # (1024x768); a second file, *-window.png, holds just the window.
 # -m rests the mouse at X,Y of the window (to show a tooltip), -c clicks
-# there first (to open the port list, say).
+# there first (to open the port list, say). -d waits that long after the
+# window appeared (default 1), for a command that fills it as it runs.
 set -euo pipefail
 
 out=screenshot.png
@@ -16,6 +17,7 @@ title="Tapix Ventrix Test"
 build=build
 hover=""
 click=""
+delay=1
 while [[ $# -gt 0 ]]; do
   case "$1" in
     -o) out="$2"; shift 2 ;;
@@ -23,8 +25,9 @@ while [[ $# -gt 0 ]]; do
     -b) build="$2"; shift 2 ;;
     -m) hover="$2"; shift 2 ;;
     -c) click="$2"; shift 2 ;;
+    -d) delay="$2"; shift 2 ;;
     --) shift; break ;;
-    *) echo "usage: $0 [-o out.png] [-t title] [-b build] [-m X,Y] [-c X,Y] [-- command...]" >&2
+    *) echo "usage: $0 [-o out.png] [-t title] [-b build] [-m X,Y] [-c X,Y] [-d SECONDS] [-- command...]" >&2
        exit 2 ;;
   esac
 done
@@ -76,8 +79,8 @@ if [[ -z "$window" ]]; then
   echo "$0: no window titled '$title' appeared" >&2
   exit 1
 fi
-# Let the first paint finish.
-sleep 1
+# Let the first paint finish (or the command fill the window).
+sleep "$delay"
 if [[ -n "$click" ]]; then
   xdotool mousemove --window "$window" "${click%,*}" "${click#*,}" click 1
   sleep 1

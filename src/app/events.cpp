@@ -7,6 +7,7 @@
 #include "app/dispenser.h"
 #include "app/exit_codes.h"
 #include "app/loop.h"
+#include "app/options_watch.h"
 #include "app/scenario.h"
 #include "app/window_commands.h"
 #include "platform/signals.h"
@@ -48,6 +49,7 @@ std::optional<SteadyTime> NextDeadline(const Session& session) {
   };
   if (session.tap) consider(session.tap->Deadline());
   if (session.port) consider(session.receiver.Deadline());
+  if (session.options_watch) consider(session.options_watch->Deadline());
   consider(DelayedAnswerDue(session));
   if (session.scenario) consider(session.scenario->Deadline(session));
   consider(NextReopen(session));
@@ -63,6 +65,8 @@ void OnTimeout(Session& session, SteadyTime now) {
     if (due && *due <= now) session.scenario->Step(session);
   }
   ReopenDue(session, now);
+  // Last: it looks at the messages the cuts above ended.
+  if (session.options_watch) session.options_watch->OnTimeout(now);
 }
 
 EventLoop::EventLoop(Session& session, ConsoleInput* input, Front front, int query_period_ms)

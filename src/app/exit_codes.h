@@ -9,6 +9,8 @@ inline constexpr int kExitNormal = 0;
 // no port of the list; without a window, no port open and standard input at
 // its end, so that nothing more can happen.
 inline constexpr int kExitNoPort = 1;
+// --detect: no combination of the options explains the traffic heard.
+inline constexpr int kExitNotExplained = 1;
 // A bad command line, or a start that cannot be done as asked (an unknown
 // option; a virtual line that could not be made).
 inline constexpr int kExitBadStart = 2;

@@ -1,6 +1,7 @@
 #include "app/receiver.h"
 
 #include "app/dispenser.h"
+#include "app/options_watch.h"
 #include "app/session.h"
 
 namespace tapix {
@@ -31,6 +32,7 @@ void Receiver::Found(Session& session, Frame frame) {
 void Receiver::Take(Session& session, std::string_view bytes, const ByteTime& when) {
   // A message that starts here is cut by the port's time-outs in force now.
   if (!Reading() && session.port) framer_.SetTimeouts(ReadTimeoutsOf(session.port->GetTimeouts()));
+  if (session.options_watch) session.options_watch->Heard(Direction::FromPeer, bytes, when);
   for (const char c : bytes) {
     ByteTime at = when;
     const auto deadline = framer_.Deadline();

@@ -26,6 +26,7 @@ namespace tapix {
 
 class LogHistory;
 class Statistics;
+class OptionsWatch;
 class Scenario;
 class Tap;
 
@@ -72,6 +73,9 @@ struct Session {
   // sides.
   Tap* tap = nullptr;
   std::uint32_t tap_ports[2] = {};
+  // Which options the traffic fits (the hint, or --detect): one of the
+  // observers, with deadlines of its own; null when none watches.
+  OptionsWatch* options_watch = nullptr;
 
   // Lines that heal (app/reopen.h): the next try of the port that hung up
   // (when Autoconnect is 1), and of each side of the tap that did (always).

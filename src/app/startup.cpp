@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "log/console.h"
 #include "app/exit_codes.h"
@@ -24,6 +25,7 @@
 #include "settings/store_notices.h"
 #include "app/front_end.h"
 #include "app/loop.h"
+#include "app/options_watch.h"
 
 namespace tapix {
 namespace {
@@ -65,6 +67,18 @@ void PrintBanner(Console& console, bool with_usage) {
 
 int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain, TraceFile* trace,
               Scenario* scenario);
+
+// --detect=SECONDS: 1 to 86400 (a day), written as plain digits; 0 for
+// anything else.
+int DetectSeconds(std::string_view text) {
+  if (text.empty() || text.size() > 5) return 0;
+  int seconds = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return 0;
+    seconds = seconds * 10 + (c - '0');
+  }
+  return seconds <= 86400 ? seconds : 0;
+}
 
 }  // namespace
 
@@ -122,8 +136,30 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args) {
       known = true;
       options.autoconnect = arg == "--autoconnect";
     }
+    if (arg.rfind("--timestamps=", 0) == 0) {
+      known = true;
+      if (arg == "--timestamps=date") {
+        options.timestamps = options.timestamps_date = true;
+      } else {
+        fail(arg + ": --timestamps= kennt nur date");
+      }
+    }
+    if (arg.rfind("--log-max=", 0) == 0) {
+      known = true;
+      const std::optional<std::int64_t> size = ParseLogSize(std::string_view(arg).substr(10));
+      options.log_max = size.value_or(0);
+      if (!size) fail(arg + ": eine Gr\xF6\xDF" "e wie 10M, 500k oder 100000 (Bytes), mindestens 1k");
+    }
+    if (arg == "--detect" || arg.rfind("--detect=", 0) == 0) {
+      known = true;
+      options.detect_seconds = arg == "--detect" ? kDetectSeconds : DetectSeconds(arg.substr(9));
+      if (options.detect_seconds == 0) fail(arg + ": Sekunden von 1 bis 86400");
+    }
     if (!known) fail("unbekannte Option " + arg);
   }
+  if (options.log_max != 0 && options.log_path.empty()) fail("--log-max braucht --log=DATEI");
+  // A diagnosis that ends by itself with its answer: on the console.
+  if (options.detect_seconds != 0) options.no_window = true;
   if (options.tap_listen && options.tap_port.empty()) fail("--tap-listen braucht --tap=ZWEITER");
   if (!options.tap_port.empty() && options.virtual_line) fail("--tap geht nicht mit --pty");
   if (!options.report_path.empty() && options.script_path.empty())
@@ -144,7 +180,10 @@ std::string OptionsHelp() {
   }
   help += "  --no-window     ohne Fenster; Befehle von der Standardeingabe (help)\n"
           "  --log=DATEI     jede Zeile und jedes gesendete Byte auch in DATEI (angeh\xE4ngt)\n"
+          "  --log-max=GR\xD6\xDF" "E  DATEI h\xF6" "chstens so gro\xDF (10M, 500k): dann wird sie DATEI.1\n"
+          "                  und eine neue DATEI beginnt (eine Generation bleibt)\n"
           "  --timestamps    jede Zeile mit Uhrzeit [HH:MM:SS.mmm] (Ankunft des ersten Bytes)\n"
+          "  --timestamps=date  ebenso, mit Datum: [TT.MM.JJJJ HH:MM:SS.mmm]\n"
           "  --raw           Texte als Bytes der Codepage 1252, Steuerzeichen unver\xE4ndert\n"
           "                  (sonst mit UTF-8-Locale: UTF-8, Steuerzeichen sichtbar)\n"
           "  --tap=ZWEITER   zwischen Kasse (nCom) und Schankanlage (ZWEITER, Nummer oder\n"
@@ -156,6 +195,9 @@ std::string OptionsHelp() {
           "  --hex           jede Nachricht auch als Bytes in Hex (mit Pr\xFC" "fzeichen)\n"
           "  --trace=DATEI   jedes Ereignis als JSON-Zeile in DATEI (angeh\xE4ngt), mit Zeit,\n"
           "                  Richtung, Bytes, Art, Pr\xFC" "fzeichen, Feldern, Antwortzeit\n"
+          "  --detect[=SEKUNDEN]  nur mith\xF6ren (ohne Fenster, 30 s oder bis genug Nachrichten\n"
+          "                  da sind) und nennen, zu welchen Optionen Pr\xFC" "fsumme, Kellner\n"
+          "                  3-stellig und Kreditst\xFC" "ckzahl der Verkehr passt\n"
           "  --script=DATEI  ein Szenario abspielen, ohne Fenster: Befehle, expect, wait,\n"
           "                  send, mark, answer next, records (siehe man tapix); Ende\n"
           "                  von selbst mit 0 (bestanden), 3 oder 2 (nicht lesbar)\n"
@@ -191,7 +233,8 @@ std::string ExitCodesHelp() {
   std::string help = "Ende mit:\n";
   help += StopRequestsHelp();
   help += "  1  ohne Schnittstelle: Auswahl abgebrochen oder leer; ohne Fenster keine\n"
-          "     Schnittstelle offen und die Standardeingabe zu Ende\n";
+          "     Schnittstelle offen und die Standardeingabe zu Ende\n"
+          "     --detect: keine Kombination der Optionen erkl\xE4rt den Verkehr\n";
   if (VirtualLineSupported()) {
     help += "  2  falscher Aufruf (unbekannte Option) oder Start nicht wie verlangt\n"
             "     m\xF6glich (virtuelle Leitung nicht angelegt, Protokolldatei nicht\n"
@@ -221,6 +264,9 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   } shutdown_done;
   const TextMode mode = ChooseTextMode(options.raw);
   std::string error;
+  LogChain::Extras extras;
+  extras.stamp_form = options.timestamps_date ? StampForm::DateTime : StampForm::Time;
+  extras.log_max = options.log_max;
   // A scenario is read whole, and its report's file made, before anything
   // opens: a mistake ends the start with nothing sent.
   std::unique_ptr<Scenario> scenario;
@@ -239,7 +285,7 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
     }
   }
   const std::unique_ptr<LogChain> chain =
-      LogChain::Make(options.log_path, options.timestamps, mode, &error);
+      LogChain::Make(options.log_path, options.timestamps, mode, extras, &error);
   if (!chain) {
     // The path as given (bytes of the command line), the words for the terminal.
     ConsoleOutput().WriteError("tapix: " + ForOutput("Protokolldatei ", mode) + options.log_path +
@@ -311,6 +357,9 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
 
   platform.MarkConsoleWindow();
   ResetOptions(session);
+  // The diagnosis listens: an answer under options not known yet could be
+  // wrong, and the traffic is the peers' own.
+  if (options.detect_seconds != 0) session.options.AutoAnswer = 0;
   PrintBanner(console, !options.line_argument);
   if (!argument_note.empty()) console.Log(argument_note);
   for (const std::string& ignored : options.further_arguments) {
@@ -345,11 +394,28 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
     }
     session.tap = tap.get();
   }
+  // Which options the traffic fits: the hint always, or the diagnosis.
+  OptionsWatch watch =
+      options.detect_seconds != 0
+          ? OptionsWatch::Detect(session, std::chrono::steady_clock::now(),
+                                 std::chrono::seconds(options.detect_seconds))
+          : OptionsWatch::Hint(session);
+  session.observers.push_back(&watch);
+  session.options_watch = &watch;
+  if (tap) {
+    tap->SetHearer([&watch](Direction direction, std::string_view bytes, const ByteTime& when) {
+      watch.Heard(direction, bytes, when);
+    });
+  }
   front_end.Run(session);
   // What the tap still holds or reads is published before it goes.
   if (tap) tap->Finish();
+  // A diagnosis stopped early still says what it heard.
+  watch.Finish(std::chrono::steady_clock::now());
   // A scenario the loop left before its end has not passed.
   if (scenario) scenario->Finish(session);
+  session.options_watch = nullptr;
+  std::erase(session.observers, static_cast<TrafficObserver*>(&watch));
   session.tap = nullptr;
   tap.reset();
 

@@ -1,6 +1,7 @@
 // Start-up, the run and shutdown of the program.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,9 @@
 namespace tapix {
 
 class FrontEnd;
+
+// --detect without a value listens this long, in seconds.
+inline constexpr int kDetectSeconds = 30;
 
 struct StartOptions {
   std::optional<std::string> line_argument;  // "nCom[,9600,N,8,1]" or "/dev/…[,…]"
@@ -21,6 +25,9 @@ struct StartOptions {
   bool list_ports = false;                   // --list
   std::string log_path;                      // --log=FILE
   bool timestamps = false;                   // --timestamps
+  bool timestamps_date = false;              // --timestamps=date: the stamps with the date
+  std::int64_t log_max = 0;                  // --log-max=SIZE: rotate the log file; 0: never
+  int detect_seconds = 0;                    // --detect[=SECONDS]: listen, name the options; 0: no
   bool raw = false;                          // --raw
   std::string tap_port;                      // --tap=SECOND, --tap-listen=SECOND
   bool tap_listen = false;                   // --tap-listen: decode only, forward nothing

@@ -41,6 +41,7 @@ std::size_t Tap::Pump(Side side, const ByteTime& when) {
     SerialDevice* other = devices_[1 - side].get();
     passed = other != nullptr ? other->Write(buffer, got) : 0;
   }
+  if (hear_) hear_(DirectionOf(side), {buffer, got}, when);
   decoders_[side].Feed({buffer, got}, when, batch_, passed);
   Release();
   return got;

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "app/tap_decoder.h"
@@ -49,6 +50,9 @@ class Tap {
   // The side is back on `device` (set to return at once what is waiting).
   void Restore(Side side, std::unique_ptr<SerialDevice> device);
 
+  // Who hears every read of a side besides the decoder (the options watch).
+  using Hearer = std::function<void(Direction, std::string_view bytes, const ByteTime& when)>;
+  void SetHearer(Hearer hearer) { hear_ = std::move(hearer); }
   // Publishes the messages that a pause has cut.
   void Expire(std::chrono::steady_clock::time_point now);
 
@@ -77,6 +81,7 @@ class Tap {
   TapDecoder decoders_[2];
   bool forward_;
   Publisher publish_;
+  Hearer hear_;
   TrafficBatch batch_;                // what the decoders reported last
   std::vector<TrafficEvent> held_;    // waiting for an earlier message, oldest first
 };

@@ -4,10 +4,15 @@ namespace tapix {
 
 std::unique_ptr<LogChain> LogChain::Make(const std::string& log_path, bool timestamps,
                                          TextMode mode, std::string* error) {
+  return Make(log_path, timestamps, mode, Extras{}, error);
+}
+
+std::unique_ptr<LogChain> LogChain::Make(const std::string& log_path, bool timestamps,
+                                         TextMode mode, const Extras& extras, std::string* error) {
   std::unique_ptr<LogChain> chain(new LogChain);
   Console* below = &chain->std_console_;
   if (!log_path.empty()) {
-    chain->file_ = LogFileConsole::Open(*below, log_path, error);
+    chain->file_ = LogFileConsole::Open(*below, log_path, error, extras.log_max);
     if (!chain->file_) return nullptr;
     below = chain->file_.get();
   }
@@ -19,7 +24,7 @@ std::unique_ptr<LogChain> LogChain::Make(const std::string& log_path, bool times
   chain->history_ = std::make_unique<LogHistory>(*below);
   below = chain->history_.get();
   if (timestamps) {
-    chain->stamps_ = std::make_unique<TimestampConsole>(*below);
+    chain->stamps_ = std::make_unique<TimestampConsole>(*below, LogClock::now, extras.stamp_form);
     below = chain->stamps_.get();
   }
   chain->top_ = below;

@@ -3,6 +3,7 @@
 // time stamps, each a layer around the one below.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,14 @@ class LogChain {
   // Null when the log file cannot be opened; `error` then says why.
   static std::unique_ptr<LogChain> Make(const std::string& log_path, bool timestamps,
                                         TextMode mode, std::string* error);
+
+  // What the options ask of the log beyond that.
+  struct Extras {
+    StampForm stamp_form = StampForm::Time;  // --timestamps=date: with the date
+    std::int64_t log_max = 0;                // --log-max: rotate the file at this size; 0: never
+  };
+  static std::unique_ptr<LogChain> Make(const std::string& log_path, bool timestamps,
+                                        TextMode mode, const Extras& extras, std::string* error);
 
   // Where the program logs.
   Console& Top() { return *top_; }

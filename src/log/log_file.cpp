@@ -1,5 +1,6 @@
 #include "log/log_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -7,6 +8,27 @@
 #include "platform/open_file.h"
 
 namespace tapix {
+
+std::optional<std::int64_t> ParseLogSize(std::string_view text) {
+  std::int64_t unit = 1;
+  if (!text.empty()) {
+    switch (text.back()) {
+      case 'k': case 'K': unit = std::int64_t{1} << 10; break;
+      case 'm': case 'M': unit = std::int64_t{1} << 20; break;
+      case 'g': case 'G': unit = std::int64_t{1} << 30; break;
+      default: break;
+    }
+    if (unit != 1) text.remove_suffix(1);
+  }
+  if (text.empty() || text.size() > 12) return std::nullopt;  // 12 digits: past any disk
+  std::int64_t count = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    count = count * 10 + (c - '0');
+  }
+  if (count > INT64_MAX / unit || count * unit < kLeastLogMax) return std::nullopt;
+  return count * unit;
+}
 
 std::FILE* OpenAppending(const std::string& path, std::string* error) {
   errno = 0;
@@ -19,29 +41,40 @@ std::FILE* OpenAppending(const std::string& path, std::string* error) {
 }
 
 std::unique_ptr<LogFileConsole> LogFileConsole::Open(Console& inner, const std::string& path,
-                                                     std::string* error) {
+                                                     std::string* error, std::int64_t max_size) {
   std::FILE* file = OpenAppending(path, error);
   if (!file) return nullptr;
+  if (max_size > 0 && !OpenFileIsRegular(file)) {
+    std::fclose(file);
+    if (error) *error = "--log-max braucht eine gew\xF6hnliche Datei";
+    return nullptr;
+  }
   // No buffer of the stream's own: each line goes to the file in one write,
   // and nothing is left in a buffer to land after a failure.
   std::setvbuf(file, nullptr, _IONBF, 0);
-  std::unique_ptr<LogFileConsole> log(new LogFileConsole(inner, file, path));
+  std::unique_ptr<LogFileConsole> log(new LogFileConsole(inner, file, path, max_size));
   log->end_ = OpenFileSize(file);
+  log->holds_lines_ = log->end_ != 0;
+  log->WriteDatedLine();
+  return log;
+}
+
+LogFileConsole::LogFileConsole(Console& inner, std::FILE* file, std::string path,
+                               std::int64_t max_size)
+    : inner_(inner), file_(file), path_(std::move(path)), max_size_(max_size) {}
+
+void LogFileConsole::WriteDatedLine() {
   const std::time_t now = std::time(nullptr);
   char line[64];
   if (const std::tm* local = std::localtime(&now)) {
     std::strftime(line, sizeof line, "---- Tapix, Protokoll vom %d.%m.%Y %H:%M:%S ----\n", local);
-    log->Write(line);
+    Write(line, true);
   }
-  return log;
 }
-
-LogFileConsole::LogFileConsole(Console& inner, std::FILE* file, std::string path)
-    : inner_(inner), file_(file), path_(std::move(path)) {}
 
 LogFileConsole::~LogFileConsole() {
   Finish();
-  std::fclose(file_);
+  if (file_) std::fclose(file_);
 }
 
 void LogFileConsole::Finish() {
@@ -98,20 +131,79 @@ void LogFileConsole::EndBatch() {
   Write(lines);
 }
 
-void LogFileConsole::Write(std::string_view text) {
-  if (batches_ > 0) {
+bool LogFileConsole::Full(std::size_t size) const {
+  return max_size_ > 0 && holds_lines_ && end_ >= 0 &&
+         end_ + static_cast<std::int64_t>(size) > max_size_;
+}
+
+bool LogFileConsole::Rotate() {
+  // Closed before the rename: Windows renames no open file. The old FILE.1
+  // goes first, since a rename there does not replace one.
+  std::fclose(file_);
+  file_ = nullptr;
+  const std::string older = path_ + ".1";
+  errno = 0;
+  std::remove(older.c_str());
+  errno = 0;
+  if (std::rename(path_.c_str(), older.c_str()) != 0) {
+    const int code = errno != 0 ? errno : EIO;
+    // The log goes on nowhere: the file as it is ends with the stop line
+    // (past the limit by that one line).
+    file_ = std::fopen(path_.c_str(), "ab");
+    Stop(code, "nicht in " + older + " umbenannt, Fehler ");
+    return false;
+  }
+  errno = 0;
+  file_ = std::fopen(path_.c_str(), "ab");
+  if (!file_) {
+    const int code = errno != 0 ? errno : EIO;
+    // The last lines written are in FILE.1 now: it says where the log stops.
+    file_ = std::fopen(older.c_str(), "ab");
+    Stop(code, "nicht neu angelegt, Fehler ");
+    return false;
+  }
+  std::setvbuf(file_, nullptr, _IONBF, 0);
+  end_ = OpenFileSize(file_);
+  holds_lines_ = false;
+  return true;
+}
+
+void LogFileConsole::Stop(int code, const std::string& what) {
+  failed_ = true;
+  const std::string why = std::to_string(code) + " - " + std::strerror(code);
+  if (file_) Append(std::string(kStopLine) + why + " ----\n");
+  inner_.Log("Protokolldatei " + path_ + ": " + what + why + ", keine weiteren Zeilen.\n");
+}
+
+bool LogFileConsole::AppendOrStop(std::string_view text) {
+  if (Append(text)) return true;
+  // A full disk or a lost mount: said once, then the run goes on without the
+  // file, whose last line says where it stops when that line still fits.
+  Stop(errno != 0 ? errno : EIO, "Schreibfehler ");
+  return false;
+}
+
+void LogFileConsole::Write(std::string_view text, bool dated_line) {
+  if (batches_ > 0 && !dated_line) {
     held_.append(text);
     return;
   }
   if (failed_) return;
-  if (Append(text)) return;
-  // A full disk or a lost mount: said once, then the run goes on without the
-  // file, whose last line says where it stops when that line still fits.
-  const int code = errno != 0 ? errno : EIO;
-  failed_ = true;
-  const std::string why = std::to_string(code) + " - " + std::strerror(code);
-  Append(std::string(kStopLine) + why + " ----\n");
-  inner_.Log("Protokolldatei " + path_ + ": Schreibfehler " + why + ", keine weiteren Zeilen.\n");
+  if (Full(text.size())) {
+    // Of a batch of lines, those that still fit whole stay in this file.
+    const std::size_t room = static_cast<std::size_t>(std::max<std::int64_t>(max_size_ - end_, 0));
+    const std::size_t fits = text.substr(0, room).rfind('\n') + 1;  // 0 when none fits
+    if (fits > 0) {
+      if (!AppendOrStop(text.substr(0, fits))) return;
+      holds_lines_ = true;
+      text.remove_prefix(fits);
+    }
+    if (!Rotate()) return;
+    // A new file begins with the line that dates it.
+    if (!dated_line) WriteDatedLine();
+    if (failed_) return;
+  }
+  if (AppendOrStop(text) && !dated_line) holds_lines_ = true;
 }
 
 }  // namespace tapix

@@ -1,6 +1,8 @@
-// Time stamps at the start of every log line: "[HH:MM:SS.mmm] ", local time.
+// Time stamps at the start of every log line: "[HH:MM:SS.mmm] ", local time;
+// with the date "[DD.MM.YYYY HH:MM:SS.mmm] " for a log that runs for days.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,8 +11,13 @@
 
 namespace tapix {
 
-// "[HH:MM:SS.mmm] " for `when` in local time.
-std::string FormatStamp(LogClock::time_point when);
+enum class StampForm : std::uint8_t {
+  Time,      // "[HH:MM:SS.mmm] " (--timestamps)
+  DateTime,  // "[DD.MM.YYYY HH:MM:SS.mmm] " (--timestamps=date)
+};
+
+// The stamp for `when` in local time.
+std::string FormatStamp(LogClock::time_point when, StampForm form = StampForm::Time);
 
 // Puts the stamp before every line of the log and of the echo (they share the
 // terminal, so one line start serves both). A line takes the time given by
@@ -19,7 +26,8 @@ std::string FormatStamp(LogClock::time_point when);
 class TimestampConsole final : public Console {
  public:
   explicit TimestampConsole(Console& inner,
-                            std::function<LogClock::time_point()> now = LogClock::now);
+                            std::function<LogClock::time_point()> now = LogClock::now,
+                            StampForm form = StampForm::Time);
   void Log(std::string_view text) override;
   void Echo(char byte) override;
   void Sent(std::string_view bytes, std::string_view prefix) override;
@@ -33,6 +41,7 @@ class TimestampConsole final : public Console {
 
   Console& inner_;
   std::function<LogClock::time_point()> now_;
+  StampForm form_;
   std::optional<LogClock::time_point> mark_;
   bool at_line_start_ = true;
 };

@@ -12,6 +12,11 @@ std::int64_t OpenFileSize(std::FILE* file) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
+bool OpenFileIsRegular(std::FILE* file) {
+  struct stat st;
+  return ::fstat(::fileno(file), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool TruncateOpenFile(std::FILE* file, std::int64_t size) {
   return RetryEintr([&] { return ::ftruncate(::fileno(file), static_cast<off_t>(size)); }) == 0;
 }

@@ -12,6 +12,11 @@ std::int64_t OpenFileSize(std::FILE* file) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
+bool OpenFileIsRegular(std::FILE* file) {
+  struct _stat64 st;
+  return ::_fstat64(::_fileno(file), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG;
+}
+
 bool TruncateOpenFile(std::FILE* file, std::int64_t size) {
   return ::_chsize_s(::_fileno(file), size) == 0;
 }

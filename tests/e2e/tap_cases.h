@@ -119,7 +119,34 @@ TYPED_TEST_P(TapCases, WaitsWithoutSpinningAndStopsOnCtrlC) {
   EXPECT_EQ(tapix->Wait(), 0);
 }
 
+// Both devices use check characters, the tap does not: the hint names the
+// setting that reads both directions, once, and the options stay off.
+TYPED_TEST_P(TapCases, AHintNamesTheOptionsBothSidesUse) {
+  auto& kasse = this->kasse;
+  auto& isb = this->isb;
+  auto tapix = this->line.Start(true);
+  // Each with its check character, the XOR of the characters before it.
+  const char* const requests[] = {"A005t", "B012q", "T0120071a", "@01207t", "C000s", "W0051S"};
+  for (int round = 0; round < 3; ++round) {
+    for (const char* request : requests) {
+      kasse.Send(request);
+      std::this_thread::sleep_for(milliseconds(60));
+      isb.Send("R");
+      std::this_thread::sleep_for(milliseconds(90));
+    }
+  }
+  EXPECT_NE(tapix->WaitFor("Hinweis: Der Verkehr passt zu Pr\xFC" "fsumme an, Kellner 3-stellig aus, "
+                           "Kreditst\xFC" "ckzahl aus\n", 0, milliseconds(10000)),
+            std::string::npos)
+      << tapix->Log();
+  tapix->Command("quit");
+  EXPECT_EQ(tapix->Wait(), 0);
+  const std::string& log = tapix->Log();
+  EXPECT_EQ(log.find("Hinweis:"), log.rfind("Hinweis:")) << log;
+}
+
 REGISTER_TYPED_TEST_SUITE_P(TapCases, ForwardsEveryByteBothWaysAndLogsEachDirection,
-                            ListenOnlyForwardsNothing, WaitsWithoutSpinningAndStopsOnCtrlC);
+                            ListenOnlyForwardsNothing, WaitsWithoutSpinningAndStopsOnCtrlC,
+                            AHintNamesTheOptionsBothSidesUse);
 
 }  // namespace tapix::e2e

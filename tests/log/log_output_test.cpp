@@ -8,6 +8,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
+#include <cstdio>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -62,6 +64,18 @@ TEST_F(Stamps, AMarkStampsTheNextLineAndTheWriteItBegan) {
   EXPECT_EQ(inner.sent_, "[01:02:03.045] R\n");
   EXPECT_EQ(inner.log_, "[01:02:03.045] R\n[01:02:03.545] danach\n");
   EXPECT_EQ(FormatStamp(kT0 + std::chrono::hours(23) + milliseconds(999)), "[00:02:04.044] ");
+}
+
+TEST_F(Stamps, WithTheDateForALogThatRunsForDays) {
+  EXPECT_EQ(FormatStamp(kT0, StampForm::DateTime), "[01.01.1970 01:02:03.045] ");
+  CaptureConsole inner;
+  TimestampConsole console(inner, [] { return kT0 + std::chrono::hours(24 * 366); },
+                           StampForm::DateTime);
+  console.Log("A005\n");
+  console.Mark(kT0);
+  console.Sent("R", "");
+  EXPECT_EQ(inner.log_, "[02.01.1971 01:02:03.045] A005\n");
+  EXPECT_EQ(inner.sent_, "[01.01.1970 01:02:03.045] R\n");
 }
 
 TEST(Encoding, Utf8IsLosslessAndKeepsControlBytesOffTheTerminal) {
@@ -223,6 +237,112 @@ TEST_F(LogFileTest, AFailedWriteLeavesWholeLinesAndSaysWhereTheLogStops) {
   // A short line on a disk with no room left: the file ends with the last
   // whole line, no half of the next.
   EXPECT_EQ(run(3, "S00050123\n"), "A005\nR\n");
+}
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+const std::regex kDatedLine(R"(---- Tapix, Protokoll vom \d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d ----\n)");
+
+// The numbers of the lines "Zeile N ..." after a file's dated line; -1 for a
+// file that does not begin with one or holds a line of another form.
+std::vector<int> Numbered(const std::string& text) {
+  std::smatch dated;
+  const std::string::const_iterator start = text.begin();
+  if (!std::regex_search(start, text.end(), dated, kDatedLine,
+                         std::regex_constants::match_continuous))
+    return {-1};
+  std::vector<int> numbers;
+  std::istringstream lines(text.substr(static_cast<std::size_t>(dated.length())));
+  for (std::string line; std::getline(lines, line);) {
+    int n = -1;
+    if (std::sscanf(line.c_str(), "Zeile %d", &n) != 1) return {-1};
+    numbers.push_back(n);
+  }
+  return numbers;
+}
+
+// A week on site: FILE never passes its limit, FILE.1 holds the lines before
+// it, both begin with the dated line and hold whole lines only, and no line
+// between them is lost or doubled. The console hears nothing of it.
+TEST_F(LogFileTest, ASizeLimitRotatesBetweenWholeLinesAndKeepsOneGeneration) {
+  CaptureConsole inner;
+  std::string error;
+  auto file = LogFileConsole::Open(inner, path, &error, 1024);
+  ASSERT_TRUE(file) << error;
+  for (int i = 0; i < 100; ++i) {
+    file->Log("Zeile " + std::to_string(i) + " " + std::string(25, 'x'));
+    file->Log("\n");  // a line logged in two pieces is never split between files
+    ASSERT_LE(std::filesystem::file_size(path), 1024u) << i;
+  }
+  file.reset();
+  const std::vector<int> older = Numbered(Read(path + ".1"));
+  const std::vector<int> newer = Numbered(Read(path));
+  ASSERT_FALSE(older.empty());
+  ASSERT_FALSE(newer.empty());
+  ASSERT_NE(older[0], -1);
+  ASSERT_NE(newer[0], -1);
+  EXPECT_EQ(older.back() + 1, newer.front());
+  EXPECT_EQ(newer.back(), 99);
+  for (std::size_t i = 1; i < older.size(); ++i) EXPECT_EQ(older[i], older[i - 1] + 1);
+  for (std::size_t i = 1; i < newer.size(); ++i) EXPECT_EQ(newer[i], newer[i - 1] + 1);
+  EXPECT_LE(std::filesystem::file_size(path + ".1"), 1024u);
+  EXPECT_GT(older.front(), 0);  // older generations are gone
+  EXPECT_EQ(std::count(inner.log_.begin(), inner.log_.end(), '\n'), 100);
+}
+
+TEST_F(LogFileTest, AFileAlreadyFullAtTheStartIsRotatedFirst) {
+  std::ofstream(path) << std::string(1000, 'a') << "\n";
+  std::ofstream(path + ".1") << "sehr alt\n";
+  CaptureConsole inner;
+  std::string error;
+  auto file = LogFileConsole::Open(inner, path, &error, 1024);
+  ASSERT_TRUE(file) << error;
+  file->Log("A005\n");
+  EXPECT_EQ(Read(path + ".1"), std::string(1000, 'a') + "\n");
+  EXPECT_TRUE(std::regex_match(Read(path), std::regex(R"(---- Tapix[^\n]*----\nA005\n)"))) << Read(path);
+  // A size limit needs a file that can be renamed: never a device.
+  EXPECT_FALSE(LogFileConsole::Open(inner, "/dev/null", &error, 1024));
+  EXPECT_NE(error.find("gew\xF6hnliche Datei"), std::string::npos) << error;
+}
+
+// A rotation that cannot be done loses the log from there, as a full disk
+// does: the file ends with the stop line, the console hears it once, and the
+// run learns that the record is not whole (exit code 4).
+TEST_F(LogFileTest, ARotationThatFailsEndsTheFileWithTheStopLine) {
+  std::filesystem::create_directories(path + ".1/voll");
+  CaptureConsole inner;
+  std::string error;
+  auto file = LogFileConsole::Open(inner, path, &error, 1024);
+  ASSERT_TRUE(file) << error;
+  for (int i = 0; i < 40 && !file->Lost(); ++i) file->Log("Zeile " + std::string(40, 'x') + "\n");
+  EXPECT_TRUE(file->Lost());
+  file->Log("danach\n");
+  const std::string text = Read(path);
+  const std::string stop = std::string(kStopLine) + "21 - Is a directory ----\n";
+  ASSERT_GE(text.size(), stop.size());
+  EXPECT_EQ(text.substr(text.size() - stop.size()), stop);
+  EXPECT_EQ(text.find("danach"), std::string::npos);
+  EXPECT_NE(inner.log_.find("Protokolldatei " + path + ": nicht in " + path +
+                            ".1 umbenannt, Fehler 21 - Is a directory, keine weiteren Zeilen.\n"),
+            std::string::npos)
+      << inner.log_;
+  EXPECT_NE(inner.log_.find("danach"), std::string::npos);  // the console goes on
+}
+
+TEST(LogSize, SizesAsTheCommandLineWritesThem) {
+  EXPECT_EQ(ParseLogSize("10M"), 10 << 20);
+  EXPECT_EQ(ParseLogSize("500k"), 500 << 10);
+  EXPECT_EQ(ParseLogSize("2G"), std::int64_t{2} << 30);
+  EXPECT_EQ(ParseLogSize("1024"), 1024);
+  EXPECT_EQ(ParseLogSize("1K"), 1024);
+  for (const char* bad : {"", "k", "0", "1023", "10MB", "1.5M", " 10M", "-1k", "999999999999G"}) {
+    EXPECT_FALSE(ParseLogSize(bad)) << bad;
+  }
 }
 
 TEST_F(LogFileTest, TheChainStampsAndEncodesTheFileAsTheTerminal) {

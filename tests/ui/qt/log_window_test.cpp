@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 
 #include "log/log_history.h"
@@ -37,6 +40,90 @@ TEST(LogWindow, EveryByteStaysRecognisable) {
   // Control bytes from the line never act on the text; undefined bytes show their code.
   EXPECT_EQ(FromCodePage1252(std::string_view("\x1B[2J\0\r\x7F\x81\t\n", 10)),
             QString::fromUtf8("␛[2J␀␍␡<81>\t\n"));
+}
+
+// A line with its meaning (--explain) or a run of hex is long: it wraps at
+// the window's edge and never needs the scroll bar at the bottom; the shaded
+// background of every other line keeps a wrapped line together.
+TEST(LogWindow, LongLinesWrapAndEveryOtherLineIsShaded) {
+  LogWindow log(nullptr);
+  log.resize(420, 300);
+  log.show();
+  log.Append("[12:00:00.000] Kasse > ISB: Q00050330345 Kellnerkreditfreigabe: St\xFC" "ckzahl 5, "
+             "Kellner 33, PLU 345, nach 14 ms; " + std::string(120, 'F') + "\n");
+  log.Append("[12:00:00.014] ISB > Kasse: R\n");
+  QApplication::processEvents();
+  EXPECT_EQ(log.horizontalScrollBar()->maximum(), 0);
+  const QTextBlock first = log.document()->firstBlock();
+  EXPECT_GE(first.layout()->lineCount(), 3);
+  EXPECT_EQ(first.next().layout()->lineCount(), 1);
+  EXPECT_NE(first.blockFormat().background(), first.next().blockFormat().background());
+  EXPECT_EQ(first.blockFormat().background(), first.next().next().blockFormat().background());
+}
+
+TEST(LogWindow, KeepsTheLastFewHundredLinesAndFollowsThemUnlessScrolledBack) {
+  LogWindow log(nullptr);
+  log.resize(420, 200);
+  log.show();
+  for (int i = 0; i < 3 * kLogWindowLines; ++i) log.Append("Zeile " + std::to_string(i) + "\n");
+  QApplication::processEvents();
+  EXPECT_LE(log.document()->blockCount(), kLogWindowLines + 1);
+  const QString shown = log.toPlainText();
+  EXPECT_TRUE(shown.endsWith(QStringLiteral("Zeile 1499\n")));
+  EXPECT_FALSE(shown.contains(QStringLiteral("Zeile 999\n")));
+  QScrollBar* bar = log.verticalScrollBar();
+  EXPECT_EQ(bar->value(), bar->maximum());  // it followed
+  bar->setValue(bar->maximum() / 2);       // the operator scrolls back to read
+  const int reading = bar->value();
+  log.Append("neu\n");
+  QApplication::processEvents();
+  EXPECT_EQ(bar->value(), reading);
+}
+
+// The direction of each tap line, the writes, the words of a fault and a
+// hint have colours of their own; a stamp (with or without the date) is grey.
+TEST(LogWindow, DirectionsWritesFaultsAndHintsStandOut) {
+  using Spans = std::vector<LogSpan>;
+  const auto roles = [](const QString& line, bool start = true) {
+    std::vector<std::pair<QString, LogRole>> found;
+    for (const LogSpan& span : StyleLogText(line, start))
+      found.emplace_back(line.mid(span.start, span.length), span.role);
+    return found;
+  };
+  using R = std::vector<std::pair<QString, LogRole>>;
+  EXPECT_EQ(roles(QStringLiteral("[09:41:05.311] Kasse > ISB: A00 timeout")),
+            (R{{"[09:41:05.311] ", LogRole::Stamp},
+               {"Kasse > ISB:", LogRole::FromRegister},
+               {" timeout", LogRole::Fault}}));
+  EXPECT_EQ(roles(QStringLiteral("[08.12.2026 09:41:05.311] ISB > Kasse: A005x Fehler Chksumme (t)")),
+            (R{{"[08.12.2026 09:41:05.311] ", LogRole::Stamp},
+               {"ISB > Kasse:", LogRole::FromDispenser},
+               {"Fehler Chksumme", LogRole::Fault}}));
+  EXPECT_EQ(roles(QStringLiteral("Hinweis: Der Verkehr passt zu Pr\u00FCfsumme an")),
+            (R{{"Hinweis:", LogRole::Hint}}));
+  // A bracket in the middle of a line (the echo went first) is no stamp.
+  EXPECT_EQ(roles(QStringLiteral("[09:41:05.311] gesendet: R"), false),
+            (R{{"gesendet:", LogRole::Sent}}));
+  EXPECT_EQ(StyleLogText(u"A005", true).size(), Spans().size());
+
+  LogWindow log(nullptr);
+  log.Append("[09:41:05.311] ISB > Kasse: \xB5 (B5) unerwartet\n");
+  QTextCursor at(log.document());
+  at.setPosition(20);  // inside the marker
+  EXPECT_EQ(at.charFormat().foreground().color(), LogWindow::RoleColour(LogRole::FromDispenser));
+  at.setPosition(5);
+  EXPECT_EQ(at.charFormat().foreground().color(), LogWindow::RoleColour(LogRole::Stamp));
+  EXPECT_EQ(log.toPlainText(), QString::fromUtf8("[09:41:05.311] ISB > Kasse: µ (B5) unerwartet\n"));
+}
+
+TEST(LogWindow, CanBeMadeAsLargeAsTheScreen) {
+  LogWindow log(nullptr);
+  EXPECT_TRUE(log.windowFlags() & Qt::WindowMaximizeButtonHint);
+  log.show();
+  log.resize(1200, 900);
+  QApplication::processEvents();
+  EXPECT_EQ(log.size(), QSize(1200, 900));
+  EXPECT_EQ(log.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
 TEST(LogWindow, ClosingItEndsTheRunLikeBeenden) {
