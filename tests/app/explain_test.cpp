@@ -172,12 +172,10 @@ TEST(TimeSpread, QuantilesWithinOnePercentInBoundedRoom) {
 // The tap: a request the pause cuts stands before the answer that came
 // while it waited for the rest; the answer says how long after it.
 TEST_F(Explain, TheTapLogsInTheOrderOfTheFirstBytes) {
-  auto kasse = std::make_unique<testing::ScriptedDevice>();
-  auto isb = std::make_unique<testing::ScriptedDevice>();
-  testing::ScriptedDevice* register_side = kasse.get();
-  testing::ScriptedDevice* dispenser_side = isb.get();
-  Tap tap(std::move(kasse), std::move(isb), true, session.options,
-          [this](TrafficBatch& events) { Publish(session, events); });
+  const ScriptedTap scripted = MakeTap();
+  testing::ScriptedDevice* register_side = scripted.register_side;
+  testing::ScriptedDevice* dispenser_side = scripted.dispenser_side;
+  Tap& tap = *scripted.tap;
   register_side->Feed("A00");
   tap.Pump(Tap::Register, At(milliseconds(0)));
   dispenser_side->Feed("F");
@@ -201,10 +199,9 @@ TEST_F(Explain, TheTapLogsInTheOrderOfTheFirstBytes) {
 }
 
 TEST_F(Explain, WhatTheTapCouldNotForwardIsCountedInTheSummary) {
-  auto kasse = std::make_unique<testing::ScriptedDevice>();
-  testing::ScriptedDevice* register_side = kasse.get();
-  Tap tap(std::move(kasse), std::make_unique<testing::ScriptedDevice>(), true, session.options,
-          [this](TrafficBatch& events) { Publish(session, events); });
+  const ScriptedTap scripted = MakeTap();
+  testing::ScriptedDevice* register_side = scripted.register_side;
+  Tap& tap = *scripted.tap;
   ExecuteCommandLine(session, "stats");
   EXPECT_EQ(console.log_.find("nicht weitergeleitet"), std::string::npos) << console.log_;
   tap.Lose(Tap::Dispenser);

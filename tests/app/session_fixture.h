@@ -9,6 +9,7 @@
 #include "app/memory_panel.h"
 #include "app/receiver.h"
 #include "app/session.h"
+#include "app/tap.h"
 #include "fake_console.h"
 #include "fake_device.h"
 #include "serial/port.h"
@@ -35,6 +36,22 @@ struct SessionFixture {
     session.receiver.Expire(session, now);
   }
   void UseWindow() { session.window = &panel; }
+
+  // A forwarding tap between two scripted devices, its events published by
+  // the session as the loop's would be.
+  struct ScriptedTap {
+    ScriptedDevice* register_side;
+    ScriptedDevice* dispenser_side;
+    std::unique_ptr<Tap> tap;
+  };
+  ScriptedTap MakeTap() {
+    auto kasse = std::make_unique<ScriptedDevice>();
+    auto isb = std::make_unique<ScriptedDevice>();
+    ScriptedTap made{kasse.get(), isb.get(), nullptr};
+    made.tap = std::make_unique<Tap>(std::move(kasse), std::move(isb), true, session.options,
+                                     [this](TrafficBatch& events) { Publish(session, events); });
+    return made;
+  }
 
   Session session;
   ScriptedDevice* device = nullptr;

@@ -96,12 +96,10 @@ TEST_F(Traffic, TheReceiverPublishesEveryEventInOrderAfterItsAnswers) {
 }
 
 TEST_F(Traffic, TheTapPublishesBothDirections) {
-  auto kasse = std::make_unique<testing::ScriptedDevice>();
-  auto isb = std::make_unique<testing::ScriptedDevice>();
-  testing::ScriptedDevice* register_side = kasse.get();
-  testing::ScriptedDevice* dispenser_side = isb.get();
-  Tap tap(std::move(kasse), std::move(isb), true, session.options,
-          [this](TrafficBatch& events) { Publish(session, events); });
+  const ScriptedTap scripted = MakeTap();
+  testing::ScriptedDevice* register_side = scripted.register_side;
+  testing::ScriptedDevice* dispenser_side = scripted.dispenser_side;
+  Tap& tap = *scripted.tap;
   register_side->Feed("A005\x7F");
   tap.Pump(Tap::Register, At(milliseconds(0)));
   dispenser_side->Feed("RB0");
