@@ -252,6 +252,22 @@ std::string ExitCodesHelp() {
   return help;
 }
 
+namespace {
+
+constexpr const char* kNotOpened = " nicht ge\xF6" "ffnet: ";
+
+// A file the start needs and could not make: one line on standard error (the
+// path as given, bytes of the command line; the words for the terminal), and
+// the start ends.
+int FileRefused(const char* what, const std::string& path, const char* failed,
+                const std::string& error, TextMode mode) {
+  ConsoleOutput().WriteError("tapix: " + ForOutput(what, mode) + path +
+                             ForOutput(failed + error, mode) + "\n");
+  return kExitBadStart;
+}
+
+}  // namespace
+
 int RunProgram(const StartOptions& options, FrontEnd& front_end) {
   // Stop signals are caught from the start, so that a Ctrl+C or SIGTERM that
   // comes early still ends the run through the loop (or cancels the port
@@ -279,27 +295,16 @@ int RunProgram(const StartOptions& options, FrontEnd& front_end) {
     scenario = std::make_unique<Scenario>(std::move(script));
     if (!options.report_path.empty() &&
         !WriteTextFile(options.report_path, JunitReport(*scenario, {}), error)) {
-      ConsoleOutput().WriteError("tapix: " + ForOutput("Bericht ", mode) + options.report_path +
-                                 ForOutput(" nicht geschrieben: " + error, mode) + "\n");
-      return kExitBadStart;
+      return FileRefused("Bericht ", options.report_path, " nicht geschrieben: ", error, mode);
     }
   }
   const std::unique_ptr<LogChain> chain =
       LogChain::Make(options.log_path, options.timestamps, mode, extras, &error);
-  if (!chain) {
-    // The path as given (bytes of the command line), the words for the terminal.
-    ConsoleOutput().WriteError("tapix: " + ForOutput("Protokolldatei ", mode) + options.log_path +
-                               ForOutput(" nicht ge\xF6" "ffnet: " + error, mode) + "\n");
-    return kExitBadStart;
-  }
+  if (!chain) return FileRefused("Protokolldatei ", options.log_path, kNotOpened, error, mode);
   std::unique_ptr<TraceFile> trace;
   if (!options.trace_path.empty()) {
     trace = TraceFile::Open(options.trace_path, &error);
-    if (!trace) {
-      ConsoleOutput().WriteError("tapix: " + ForOutput("Trace-Datei ", mode) + options.trace_path +
-                                 ForOutput(" nicht ge\xF6" "ffnet: " + error, mode) + "\n");
-      return kExitBadStart;
-    }
+    if (!trace) return FileRefused("Trace-Datei ", options.trace_path, kNotOpened, error, mode);
   }
   const auto started = std::chrono::steady_clock::now();
   int code = RunLogged(options, front_end, *chain, trace.get(), scenario.get());
