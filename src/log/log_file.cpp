@@ -131,9 +131,8 @@ void LogFileConsole::EndBatch() {
   Write(lines);
 }
 
-bool LogFileConsole::Full(std::size_t size) const {
-  return max_size_ > 0 && holds_lines_ && end_ >= 0 &&
-         end_ + static_cast<std::int64_t>(size) > max_size_;
+bool LogFileConsole::PastLimit(std::size_t size) const {
+  return max_size_ > 0 && end_ >= 0 && end_ + static_cast<std::int64_t>(size) > max_size_;
 }
 
 bool LogFileConsole::Rotate() {
@@ -189,14 +188,22 @@ void LogFileConsole::Write(std::string_view text, bool dated_line) {
     return;
   }
   if (failed_) return;
-  if (Full(text.size())) {
-    // Of a batch of lines, those that still fit whole stay in this file.
+  // A batch may hold more than the file has room for, even more than a whole
+  // file: each file in turn takes the lines that fit whole, and one that holds
+  // no lines yet takes the next line even when that alone passes the limit.
+  while (PastLimit(text.size())) {
     const std::size_t room = static_cast<std::size_t>(std::max<std::int64_t>(max_size_ - end_, 0));
-    const std::size_t fits = text.substr(0, room).rfind('\n') + 1;  // 0 when none fits
+    std::size_t fits = text.substr(0, room).rfind('\n') + 1;  // 0 when none fits
+    if (fits == 0 && !holds_lines_) {
+      if (dated_line) break;
+      fits = text.find('\n') + 1;
+      if (fits == 0) fits = text.size();
+    }
     if (fits > 0) {
       if (!AppendOrStop(text.substr(0, fits))) return;
-      holds_lines_ = true;
+      if (!dated_line) holds_lines_ = true;
       text.remove_prefix(fits);
+      if (text.empty()) return;
     }
     if (!Rotate()) return;
     // A new file begins with the line that dates it.

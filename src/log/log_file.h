@@ -81,9 +81,8 @@ class LogFileConsole final : public Console {
   bool AppendOrStop(std::string_view text);
   // The line that begins a run's file and each rotated one.
   void WriteDatedLine();
-  // Whether `size` more bytes take the file past its limit and the file holds
-  // more than a fresh one (its dated line), so that a new file helps.
-  bool Full(std::size_t size) const;
+  // Whether `size` more bytes take the file past its limit.
+  bool PastLimit(std::size_t size) const;
   // FILE to FILE.1 and a new, empty FILE; false (the log lost, said once)
   // when that cannot be done.
   bool Rotate();

@@ -295,6 +295,38 @@ TEST_F(LogFileTest, ASizeLimitRotatesBetweenWholeLinesAndKeepsOneGeneration) {
   EXPECT_EQ(std::count(inner.log_.begin(), inner.log_.end(), '\n'), 100);
 }
 
+// A busy line's lines come as one batch that may be larger than a whole
+// file: it is spread over the files in turn, none past the limit, and a line
+// longer than the limit still lands whole in a file of its own.
+TEST_F(LogFileTest, ABatchLargerThanAFileIsSpreadOverFilesAtWholeLines) {
+  CaptureConsole inner;
+  std::string error;
+  auto file = LogFileConsole::Open(inner, path, &error, 1024);
+  ASSERT_TRUE(file) << error;
+  {
+    LogBatch batch(*file);
+    for (int i = 0; i < 100; ++i) file->Log("Zeile " + std::to_string(i) + " " + std::string(25, 'x') + "\n");
+  }
+  EXPECT_LE(std::filesystem::file_size(path), 1024u);
+  EXPECT_LE(std::filesystem::file_size(path + ".1"), 1024u);
+  const std::vector<int> older = Numbered(Read(path + ".1"));
+  const std::vector<int> newer = Numbered(Read(path));
+  ASSERT_FALSE(older.empty());
+  ASSERT_FALSE(newer.empty());
+  EXPECT_EQ(older.back() + 1, newer.front());
+  EXPECT_EQ(newer.back(), 99);
+
+  const std::string longest = std::string(2000, 'L') + "\n";
+  {
+    LogBatch batch(*file);
+    file->Log("vorher\n");
+    file->Log(longest);
+    file->Log("nachher\n");
+  }
+  EXPECT_NE(Read(path + ".1").find(longest), std::string::npos);
+  EXPECT_TRUE(std::regex_match(Read(path), std::regex(R"(---- Tapix[^\n]*----\nnachher\n)"))) << Read(path);
+}
+
 TEST_F(LogFileTest, AFileAlreadyFullAtTheStartIsRotatedFirst) {
   std::ofstream(path) << std::string(1000, 'a') << "\n";
   std::ofstream(path + ".1") << "sehr alt\n";
