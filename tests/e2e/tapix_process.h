@@ -168,6 +168,14 @@ class TapixProcess {
     stdin_ = -1;
   }
 
+  // The pipe the program's output arrives on, for a caller that waits on it
+  // together with other descriptors; `ReadOutput` then takes what is there.
+  int output() const { return stdout_; }
+  void ReadOutput() {
+    char buffer[65536];
+    const ssize_t n = ::read(stdout_, buffer, sizeof buffer);
+    if (n > 0) log_.append(buffer, static_cast<std::size_t>(n));
+  }
   // Everything logged so far.
   const std::string& Log() {
     Pump(milliseconds(0));
