@@ -1,6 +1,5 @@
 // Test doubles for the console: one that records what was logged and
-// echoed, one that writes batches as the real outputs do, one that keeps
-// nothing.
+// echoed, one that keeps nothing.
 #pragma once
 
 #include <cstring>
@@ -38,38 +37,6 @@ class CaptureConsole final : public Console {
   std::string echo_;  // the direct console
   std::string all_;   // both, in order
   std::string sent_;  // each write to the line as a line, after its prefix
-};
-
-// A console that writes a batch's lines at its end, as standard output and
-// the log file do: `writes_` holds what each write carried.
-class BatchingConsole final : public Console {
- public:
-  void Log(std::string_view text) override {
-    held_.append(text);
-    if (batches_ == 0) Write();
-  }
-  void Echo(char byte) override {
-    Write();
-    writes_.push_back(std::string(1, byte));
-  }
-  void BeginBatch() override { ++batches_; }
-  void EndBatch() override {
-    if (--batches_ == 0) Write();
-  }
-  std::string Written() const {
-    std::string all;
-    for (const std::string& w : writes_) all += w;
-    return all;
-  }
-  std::vector<std::string> writes_;
-  std::string held_;
-  int batches_ = 0;
-
- private:
-  void Write() {
-    if (!held_.empty()) writes_.push_back(held_);
-    held_.clear();
-  }
 };
 
 }  // namespace tapix::testing

@@ -53,7 +53,6 @@ std::optional<SteadyTime> NextDeadline(const Session& session) {
   consider(DelayedAnswerDue(session));
   if (session.scenario) consider(session.scenario->Deadline(session));
   consider(NextReopen(session));
-  consider(session.log_hold.Deadline());
   return first;
 }
 
@@ -68,8 +67,6 @@ void OnTimeout(Session& session, SteadyTime now) {
   ReopenDue(session, now);
   // Last: it looks at the messages the cuts above ended.
   if (session.options_watch) session.options_watch->OnTimeout(now);
-  // After everything above that may have logged.
-  session.log_hold.OnTimeout(now);
 }
 
 EventLoop::EventLoop(Session& session, ConsoleInput* input, Front front, int query_period_ms)
@@ -112,10 +109,6 @@ int EventLoop::DeadlineMillis(SteadyTime now) const {
 }
 
 void EventLoop::Dispatch(const EventSources& ready) {
-  // The line's held lines go before an operator's command, a query or the
-  // stop makes lines of its own (app/log_hold.h).
-  if (ready.Has(EventSource::Stop) || ready.Has(EventSource::Console) || ready.Has(EventSource::Timer))
-    session_.log_hold.Release();
   if (ready.Has(EventSource::Stop) && TakeStopSignal()) {
     OnStop(session_);
     return;
@@ -180,8 +173,6 @@ void EventLoop::Run(const std::function<bool()>& serve_window) {
     // that sends what a click or a command queued, before the port is looked
     // at.
     if (serve_window && serve_window()) {
-      // What a click made is logged at once, after the line's held lines.
-      session_.log_hold.Release();
       if (!session_.quit_requested && input_ && input_->Open()) ServeConsole();
       if (!session_.quit_requested) PassAfterEvent(session_);
       continue;

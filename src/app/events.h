@@ -55,8 +55,7 @@ bool OnTapInput(Session& session, Tap::Side side);
 // delayed by "answer next delay MS"; a scenario's next statement (at once,
 // or when its "expect" or "wait" has run out); the next try to open a port
 // or a side of the tap that went away (app/reopen.h); the surveys of the
-// options watch (app/options_watch.h); the release of the log lines held
-// while the line is busy (app/log_hold.h). Another source of deadlines joins here
+// options watch (app/options_watch.h). Another source of deadlines joins here
 // and in OnTimeout, nowhere else.
 std::optional<SteadyTime> NextDeadline(const Session& session);
 // Does the work of every deadline that has passed by `now`.

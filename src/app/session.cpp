@@ -1,6 +1,5 @@
 #include "app/session.h"
 
-#include <chrono>
 #include <optional>
 
 
@@ -23,7 +22,6 @@ void Publish(Session& session, TrafficBatch& batch) {
   // The lines of one read reach each output with one write.
   std::optional<LogBatch> lines;
   if (session.console) lines.emplace(*session.console);
-  session.log_hold.Open(std::chrono::steady_clock::now());
   for (const TrafficEvent& event : batch.Events()) Publish(session, event);
   batch.Clear();
 }

@@ -13,7 +13,6 @@
 #include "app/answer_times.h"
 #include "app/answer_faults.h"
 #include "app/answers.h"
-#include "app/log_hold.h"
 #include "app/panel.h"
 #include "app/port_choices.h"
 #include "app/receiver.h"
@@ -38,9 +37,6 @@ struct Session {
   PendingRequest pending{};
   Panel* window = nullptr;    // MainWindowHandle: null while no window exists
   Console* console = nullptr;
-  // The traffic's lines held for a few milliseconds while the line is busy
-  // (app/log_hold.h); holds nothing until the run starts it.
-  LogHold log_hold;
   // The last lines of the log, for a window that shows them; null when none
   // are kept.
   LogHistory* log_history = nullptr;
@@ -98,8 +94,7 @@ void ResetOptions(Session& session);
 // An event of the traffic: its answer time (app/answer_times.h), its lines
 // on the console (app/traffic_log.h), then every observer.
 void Publish(Session& session, const TrafficEvent& event);
-// The events of a batch in their order; the batch is emptied. Their lines are
-// held with the session's log hold.
+// The events of a batch in their order; the batch is emptied.
 void Publish(Session& session, TrafficBatch& batch);
 
 }  // namespace tapix

@@ -412,11 +412,7 @@ int RunLogged(const StartOptions& options, FrontEnd& front_end, LogChain& chain,
       watch.Heard(direction, bytes, when);
     });
   }
-  // The line's log lines are held while it is busy, from here to the end of
-  // the loop (app/log_hold.h).
-  session.log_hold.Start(&console);
   front_end.Run(session);
-  session.log_hold.End();
   // What the tap still holds or reads is published before it goes.
   if (tap) tap->Finish();
   // A diagnosis stopped early still says what it heard.

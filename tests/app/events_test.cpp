@@ -111,50 +111,6 @@ TEST_F(EventLoopTest, ConsoleLinesComeBeforeTheTimerAndThePort) {
   EXPECT_EQ(line->written_, "FE") << "the tick found AutoQuery on and its query went out at once";
 }
 
-// A busy line's log lines wait for the loop's deadline; an operator's
-// command lets them go before its own lines, and the end of the run too.
-TEST_F(EventLoopTest, ABusyLinesLinesWaitForTheDeadlineAndGoBeforeACommand) {
-  testing::BatchingConsole out;
-  session.console = &out;
-  session.log_hold.Start(&out);
-  EventLoop loop(session, &typed.input, EventLoop::Front::Console, 100000);
-  ASSERT_TRUE(line->Feed("A005"));
-  OnPortInput(session);
-  ASSERT_TRUE(line->Feed("A006"));
-  OnPortInput(session);
-  EXPECT_EQ(out.Written(), "A005\nR\n") << "the second message came at once: held";
-  EXPECT_EQ(line->written_, "RR") << "answered all the same";
-  const std::optional<SteadyTime> deadline = NextDeadline(session);
-  ASSERT_TRUE(deadline);
-  EXPECT_LE(*deadline - std::chrono::steady_clock::now(), LogHold::kQuiet);
-  OnTimeout(session, *deadline);
-  EXPECT_EQ(out.Written(), "A005\nR\nA006\nR\n");
-  EXPECT_FALSE(NextDeadline(session));
-
-  ASSERT_TRUE(line->Feed("A007"));
-  OnPortInput(session);
-  ASSERT_TRUE(line->Feed("A008"));
-  OnPortInput(session);
-  typed.Type("A 5\n");
-  loop.Sources();
-  EventSources ready;
-  ready.Add(EventSource::Console);
-  loop.Dispatch(ready);
-  const std::string written = out.Written();
-  ASSERT_NE(written.find("A008\nR\n"), std::string::npos) << written;
-  EXPECT_EQ(written.substr(written.find("A008\nR\n") + 7), "A005\nOK: Anfrage A005\n")
-      << "the request's echo and its line after the held lines";
-  EXPECT_EQ(out.batches_, 0);
-
-  ASSERT_TRUE(line->Feed("A009"));
-  OnPortInput(session);
-  ASSERT_TRUE(line->Feed("A010"));
-  OnPortInput(session);
-  session.log_hold.End();
-  EXPECT_NE(out.Written().find("A010\nR\n"), std::string::npos);
-  session.console = &console;
-}
-
 // The port's receiver across events: a message in pieces is one, a request
 // typed meanwhile waits for its end, and one that stays short is cut by the
 // deadline, after which the request goes out.

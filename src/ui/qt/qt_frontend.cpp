@@ -24,11 +24,7 @@ namespace tapix {
 
 QtLoop::QtLoop(Session& session, MainWindow& window, ConsoleInput* input, int query_period_ms)
     : session_(session), events_(session, input, EventLoop::Front::Window, query_period_ms) {
-  connect(&window, &MainWindow::acted, this, [this] {
-    // What a click made is logged at once, after the line's held lines.
-    session_.log_hold.Release();
-    Sync();
-  });
+  connect(&window, &MainWindow::acted, this, &QtLoop::Sync);
   deadline_.setSingleShot(true);
   deadline_.setTimerType(Qt::PreciseTimer);
   connect(&deadline_, &QTimer::timeout, this, [this] {
