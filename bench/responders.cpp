@@ -87,10 +87,16 @@ void Stop(pid_t child) {
 
 bool PythonPresent() { return std::system("command -v python3 >/dev/null 2>&1") == 0; }
 
+// What one drive counted: answers, and the time from the start to the last.
+struct Driven {
+  double answers = 0;
+  double seconds = 0;
+};
+
 // Drives `fd` for `seconds` with messages back to back and returns the
-// answers per second. `tapix` (when given) has its log pipe drained, as a
+// answers and the time they took. `tapix` (when given) has its log pipe drained, as a
 // reader of its output would.
-double DriveBackToBack(int fd, double seconds, TapixProcess* tapix) {
+Driven DriveBackToBack(int fd, double seconds, TapixProcess* tapix) {
   // The responder has the line open once the master no longer reports a
   // hang-up (what is written before that is lost); then one message is
   // answered before the clock starts.
@@ -100,7 +106,7 @@ double DriveBackToBack(int fd, double seconds, TapixProcess* tapix) {
     ::usleep(10000);
   }
   PtyPair::WriteAll(fd, kMessage);
-  if (PtyPair::ReadFor(fd, 1, 10000) != "R") return 0;
+  if (PtyPair::ReadFor(fd, 1, 10000) != "R") return {};
   const std::string burst = [] {
     std::string b;
     for (std::size_t i = 0; i < kWindow; ++i) b += kMessage;
@@ -133,52 +139,66 @@ double DriveBackToBack(int fd, double seconds, TapixProcess* tapix) {
     }
     if (log >= 0 && (p[1].revents & (POLLIN | POLLHUP))) tapix->ReadOutput();
   }
-  return static_cast<double>(answered) / Seconds(last_answer - start);
+  return {static_cast<double>(answered), Seconds(last_answer - start)};
 }
 
 }  // namespace
 
 void ResponderRates(const Plan& plan, Table& table) {
   Samples floor_rate, polling_rate, python_rate, tapix_rate;
+  // The shares of one run, whose responders had the same machine: their
+  // median drifts less than the share of two medians.
+  Samples polling_share, tapix_share, tapix_to_python;
   const bool python = PythonPresent();
+  // The responders take turns in slices of about a second, so that a change
+  // in the machine's speed (other guests, the scheduler) touches each alike.
+  const int slices = std::max(1, static_cast<int>(plan.rate_seconds + 0.5));
+  const double slice = plan.rate_seconds / slices;
   for (int run = 0; run < plan.runs; ++run) {
-    {
-      PtyPair pty;
-      const pid_t child = StartFloor(pty.path(), false);
-      floor_rate.Add(DriveBackToBack(pty.fd(), plan.rate_seconds, nullptr));
-      Stop(child);
-    }
-    {
-      PtyPair pty;
-      const pid_t child = StartFloor(pty.path(), true);
-      polling_rate.Add(DriveBackToBack(pty.fd(), plan.rate_seconds, nullptr));
-      Stop(child);
-    }
-    if (python) {
-      PtyPair pty;
-      const pid_t child = StartPython(pty.path());
-      python_rate.Add(DriveBackToBack(pty.fd(), plan.rate_seconds, nullptr));
-      Stop(child);
-    }
+    PtyPair floor_line, polling_line, python_line;
+    const pid_t floor_child = StartFloor(floor_line.path(), false);
+    const pid_t polling_child = StartFloor(polling_line.path(), true);
+    const pid_t python_child = python ? StartPython(python_line.path()) : -1;
     Instance line;
-    if (line.ready) tapix_rate.Add(DriveBackToBack(line.pty.fd(), plan.rate_seconds, line.tapix.get()));
+    Driven floor_total, polling_total, python_total, tapix_total;
+    const auto add = [](Driven& total, Driven one) {
+      total.answers += one.answers;
+      total.seconds += one.seconds;
+    };
+    for (int i = 0; i < slices; ++i) {
+      add(floor_total, DriveBackToBack(floor_line.fd(), slice, nullptr));
+      add(polling_total, DriveBackToBack(polling_line.fd(), slice, nullptr));
+      if (python) add(python_total, DriveBackToBack(python_line.fd(), slice, nullptr));
+      if (line.ready) add(tapix_total, DriveBackToBack(line.pty.fd(), slice, line.tapix.get()));
+    }
+    const auto rate = [](const Driven& total) { return total.seconds > 0 ? total.answers / total.seconds : 0; };
+    floor_rate.Add(rate(floor_total));
+    polling_rate.Add(rate(polling_total));
+    if (python) python_rate.Add(rate(python_total));
+    if (line.ready) tapix_rate.Add(rate(tapix_total));
+    if (rate(floor_total) > 0) {
+      polling_share.Add(rate(polling_total) / rate(floor_total));
+      if (line.ready) tapix_share.Add(rate(tapix_total) / rate(floor_total));
+    }
+    if (line.ready && python && rate(python_total) > 0) tapix_to_python.Add(rate(tapix_total) / rate(python_total));
+    Stop(floor_child);
+    Stop(polling_child);
+    if (python) Stop(python_child);
   }
-  const std::string note = std::to_string(plan.runs) + " runs, window " + std::to_string(kWindow) + " messages";
+  const std::string note = std::to_string(plan.runs) + " runs, window " + std::to_string(kWindow) +
+                           " messages, turns of " + Fixed(slice, 1, " s") + "; shares: median of the runs'";
   table.push_back({"back to back \"A005\" -> R: floor (C++), answers/s", Fixed(floor_rate.Median(), 0),
                    Fixed(floor_rate.Min(), 0), note});
   table.push_back({"                  the floor waiting on 4 sources (poll)", Fixed(polling_rate.Median(), 0),
-                   Fixed(polling_rate.Min(), 0),
-                   floor_rate.Median() > 0 ? Fixed(polling_rate.Median() / floor_rate.Median() * 100, 0, " % of the floor") : ""});
+                   Fixed(polling_rate.Min(), 0), Fixed(polling_share.Median() * 100, 0, " % of the floor")});
   if (python) {
     table.push_back({"                  minimal Python responder", Fixed(python_rate.Median(), 0),
                      Fixed(python_rate.Min(), 0), ""});
   } else {
     table.push_back({"                  minimal Python responder", "-", "-", "python3 not found"});
   }
-  const double share = floor_rate.Median() > 0 ? tapix_rate.Median() / floor_rate.Median() : 0;
-  std::string verdict = Fixed(share * 100, 0, " % of the floor");
-  if (python && python_rate.Median() > 0)
-    verdict += ", x" + Fixed(tapix_rate.Median() / python_rate.Median(), 2) + " the Python responder";
+  std::string verdict = Fixed(tapix_share.Median() * 100, 0, " % of the floor");
+  if (python) verdict += ", x" + Fixed(tapix_to_python.Median(), 2) + " the Python responder";
   table.push_back({"                  Tapix (logging every line)", Fixed(tapix_rate.Median(), 0),
                    Fixed(tapix_rate.Min(), 0), verdict});
 }
