@@ -172,10 +172,8 @@ TEST(TimeSpread, QuantilesWithinOnePercentInBoundedRoom) {
 // The tap: a request the pause cuts stands before the answer that came
 // while it waited for the rest; the answer says how long after it.
 TEST_F(Explain, TheTapLogsInTheOrderOfTheFirstBytes) {
-  const ScriptedTap scripted = MakeTap();
-  testing::ScriptedDevice* register_side = scripted.register_side;
-  testing::ScriptedDevice* dispenser_side = scripted.dispenser_side;
-  Tap& tap = *scripted.tap;
+  const auto [register_side, dispenser_side, made] = MakeTap();
+  Tap& tap = *made;
   register_side->Feed("A00");
   tap.Pump(Tap::Register, At(milliseconds(0)));
   dispenser_side->Feed("F");
@@ -199,9 +197,8 @@ TEST_F(Explain, TheTapLogsInTheOrderOfTheFirstBytes) {
 }
 
 TEST_F(Explain, WhatTheTapCouldNotForwardIsCountedInTheSummary) {
-  const ScriptedTap scripted = MakeTap();
-  testing::ScriptedDevice* register_side = scripted.register_side;
-  Tap& tap = *scripted.tap;
+  const auto [register_side, dispenser_side, made] = MakeTap();
+  Tap& tap = *made;
   ExecuteCommandLine(session, "stats");
   EXPECT_EQ(console.log_.find("nicht weitergeleitet"), std::string::npos) << console.log_;
   tap.Lose(Tap::Dispenser);

@@ -96,10 +96,8 @@ TEST_F(Traffic, TheReceiverPublishesEveryEventInOrderAfterItsAnswers) {
 }
 
 TEST_F(Traffic, TheTapPublishesBothDirections) {
-  const ScriptedTap scripted = MakeTap();
-  testing::ScriptedDevice* register_side = scripted.register_side;
-  testing::ScriptedDevice* dispenser_side = scripted.dispenser_side;
-  Tap& tap = *scripted.tap;
+  const auto [register_side, dispenser_side, made] = MakeTap();
+  Tap& tap = *made;
   register_side->Feed("A005\x7F");
   tap.Pump(Tap::Register, At(milliseconds(0)));
   dispenser_side->Feed("RB0");

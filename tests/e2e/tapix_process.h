@@ -171,10 +171,12 @@ class TapixProcess {
   // The pipe the program's output arrives on, for a caller that waits on it
   // together with other descriptors; `ReadOutput` then takes what is there.
   int output() const { return stdout_; }
-  void ReadOutput() {
+  // False when nothing was there or the program closed its output.
+  bool ReadOutput() {
     char buffer[65536];
     const ssize_t n = ::read(stdout_, buffer, sizeof buffer);
     if (n > 0) log_.append(buffer, static_cast<std::size_t>(n));
+    return n > 0;
   }
   // Everything logged so far.
   const std::string& Log() {
@@ -259,14 +261,8 @@ class TapixProcess {
   bool Pump(milliseconds wait) {
     pollfd p{stdout_, POLLIN, 0};
     if (::poll(&p, 1, static_cast<int>(wait.count())) <= 0) return wait.count() == 0;
-    char buffer[4096];
     bool any = false;
-    for (;;) {
-      ssize_t n = ::read(stdout_, buffer, sizeof buffer);
-      if (n <= 0) break;
-      any = true;
-      log_.append(buffer, static_cast<std::size_t>(n));
-    }
+    while (ReadOutput()) any = true;
     return any;  // false: the program closed its output
   }
 
