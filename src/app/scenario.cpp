@@ -63,7 +63,7 @@ std::string DescribeArrival(const Frame& frame) {
   return text;
 }
 
-Scenario::Scenario(Script script) : script_(std::move(script)) {
+Scenario::Scenario(Script script, Now now) : script_(std::move(script)), now_(std::move(now)) {
   for (const Statement& statement : script_.statements) {
     if (statement.type == StatementType::Expect || statement.type == StatementType::ExpectNothing)
       results_.push_back({&statement, ExpectResult::Outcome::NotReached, {}, {}});
@@ -85,7 +85,7 @@ void Scenario::OnTraffic(const TrafficEvent& event) {
   } else {
     return;
   }
-  arrivals_.push_back({std::move(frame), Clock::now()});
+  arrivals_.push_back({std::move(frame), now_()});
   if (waiting_ && waiting_->type == StatementType::ExpectNothing) byte_came_ = true;
 }
 
@@ -97,7 +97,7 @@ std::optional<Clock::time_point> Scenario::Deadline(const Session& session) cons
   if (waiting_->type == StatementType::ExpectNothing) {
     if (byte_came_) return kAtOnce;
     // Its first byte came in time: the message's end decides, not the clock.
-    if (session.receiver.Reading() && Clock::now() >= until_) return std::nullopt;
+    if (session.receiver.Reading() && now_() >= until_) return std::nullopt;
   }
   return until_;
 }
@@ -131,7 +131,7 @@ bool Scenario::Start(Session& session) {
     case StatementType::ExpectNothing:
     case StatementType::Wait:
       waiting_ = &statement;
-      started_ = Clock::now();
+      started_ = now_();
       until_ = started_ + statement.time;
       byte_came_ = false;
       return false;
@@ -180,7 +180,7 @@ bool Scenario::Settle(Clock::time_point now, bool reading) {
 void Scenario::Step(Session& session) {
   while (!over_ && !session.quit_requested) {
     if (waiting_) {
-      if (!Settle(Clock::now(), session.receiver.Reading())) return;
+      if (!Settle(now_(), session.receiver.Reading())) return;
       waiting_ = nullptr;
       if (failed_) break;
       continue;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,7 +38,11 @@ struct ExpectResult {
 // received (a message, or bytes that start none) is what an "expect" takes.
 class Scenario : public TrafficObserver {
  public:
-  explicit Scenario(Script script);
+  // The clock the statements' times are taken on; the event loop's by
+  // default, a fixed one in tests that must not depend on how fast the
+  // machine runs.
+  using Now = std::function<std::chrono::steady_clock::time_point()>;
+  explicit Scenario(Script script, Now now = std::chrono::steady_clock::now);
 
   // Runs the statements from the current one on until one waits (an
   // "expect" without a message, a "wait") or the run is over. Call it when
@@ -83,6 +88,7 @@ class Scenario : public TrafficObserver {
   ExpectResult& ResultOf(const Statement& statement);
 
   Script script_;
+  Now now_;
   std::vector<ExpectResult> results_;
   std::size_t next_ = 0;  // the statement to start
   const Statement* waiting_ = nullptr;  // the running expect or wait

@@ -109,7 +109,9 @@ struct ScenarioRun : ::testing::Test, testing::SessionFixture {
     scenario->Step(session);
   }
   void Attach(Script script) {
-    scenario = std::make_unique<Scenario>(std::move(script));
+    // The scenario's clock stands still: the times in failure lines and
+    // the report do not depend on how fast the machine runs the test.
+    scenario = std::make_unique<Scenario>(std::move(script), [this] { return clock; });
     session.scenario = scenario.get();
     session.observers.assign(1, scenario.get());
   }
@@ -119,6 +121,7 @@ struct ScenarioRun : ::testing::Test, testing::SessionFixture {
     scenario->Step(session);
   }
   std::unique_ptr<Scenario> scenario;
+  std::chrono::steady_clock::time_point clock = std::chrono::steady_clock::now();
 };
 
 TEST_F(ScenarioRun, StatementsRunInOrderAndWaitForWhatTheyExpect) {
@@ -126,7 +129,7 @@ TEST_F(ScenarioRun, StatementsRunInOrderAndWaitForWhatTheyExpect) {
   EXPECT_EQ(device->written_, "A005K01");
   EXPECT_FALSE(scenario->Over());
   ASSERT_TRUE(scenario->Deadline(session));
-  EXPECT_GT(*scenario->Deadline(session), std::chrono::steady_clock::now());  // waits for "R"
+  EXPECT_GT(*scenario->Deadline(session), clock);  // waits for "R"
   Peer("R");
   EXPECT_FALSE(scenario->Over());
   Peer("F");
@@ -192,6 +195,12 @@ TEST_F(ScenarioRun, FailureLinesSayWhatCameReadably) {
     EXPECT_EQ(scenario->FailureLine(),
               std::string("t.tps:1: erwartet \"A005\", gekommen ") + c.came + " nach 0 ms\n");
   }
+  // The time waited runs from the statement's start to the arrival.
+  Start("expect A005 within 60000\n");
+  clock += std::chrono::milliseconds(1234);
+  Peer("A006");
+  EXPECT_EQ(scenario->FailureLine(),
+            "t.tps:1: erwartet \"A005\", gekommen \"A006\" nach 1234 ms\n");
   Start("expect A005 within 0\n");  // its time is over when it is looked at
   EXPECT_EQ(scenario->FailureLine(),
             "t.tps:1: erwartet \"A005\" innerhalb 0 ms, gekommen nichts\n");
