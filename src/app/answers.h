@@ -1,8 +1,8 @@
 // The dispenser's side: acknowledgements and the dispense record, made as
 // the writes that carry them, so that a fault can change them before they go
-// out (app/dispenser.h decides which answer a message gets). Each write goes
-// to the line at once and its event to `out.events`, which the receiver
-// publishes after the message's own.
+// out (app/dispenser.h decides which answer a message gets). Each write's
+// event goes to `out.events`, which the receiver publishes after the
+// message's own.
 #pragma once
 
 #include <chrono>
@@ -46,8 +46,9 @@ AnswerWrite RecordAnswer(const FieldValues& record, const OptionFlags& options, 
 // stops one character early.
 void LeaveOffLast(std::vector<AnswerWrite>& writes);
 
-// Writes the answer to the line, each write at once: one write per
-// acknowledgement character, one for the record.
+// Writes the answer to the line: one write per acknowledgement character,
+// one for the record, each its own event; with `out.hold` they wait for
+// WriteHeld, which sends them with the batch's other held writes.
 void WriteAnswer(const std::vector<AnswerWrite>& writes, LineOut out);
 
 // The unit count of a cancellation: the four characters after the command

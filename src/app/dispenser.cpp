@@ -46,7 +46,7 @@ void AnswerMessage(Session& session, const Frame& frame, TrafficBatch& events) {
     session.delayed_answers.insert(at, std::move(later));
     return;
   }
-  WriteAnswer(writes, {session.port.get(), events});
+  WriteAnswer(writes, {session.port.get(), events, true});
 }
 
 std::optional<std::chrono::steady_clock::time_point> DelayedAnswerDue(const Session& session) {

@@ -13,7 +13,8 @@
 namespace tapix {
 
 // Answers `frame` on the session's port, the events of the writes to
-// `events`. A message that gets an answer (one with fields, "E", a record)
+// `events`, where they are held: WriteHeld sends them, together with the
+// answers to the other messages of the same read. A message that gets an answer (one with fields, "E", a record)
 // takes the next queued fault, whether or not AutoAnswer is on; without a
 // fault the boxes answer (nothing without AutoAnswer). A delayed answer waits
 // in the session for its moment.

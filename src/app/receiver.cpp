@@ -3,6 +3,7 @@
 #include "app/dispenser.h"
 #include "app/options_watch.h"
 #include "app/session.h"
+#include "app/transmit.h"
 
 namespace tapix {
 namespace {
@@ -24,6 +25,11 @@ ReadTimeouts ReadTimeoutsOf(const CommTimeouts& t) {
   return timeouts;
 }
 
+void Receiver::Answer(Session& session) {
+  WriteHeld(session.port.get(), batch_);
+  Publish(session, batch_);
+}
+
 void Receiver::Found(Session& session, Frame frame) {
   batch_.AddFrame(Direction::FromPeer, frame);
   AnswerMessage(session, frame, batch_);
@@ -40,7 +46,7 @@ void Receiver::Take(Session& session, std::string_view bytes, const ByteTime& wh
     Framer::Findings findings = framer_.Feed(static_cast<unsigned char>(c), at, session.options);
     if (findings.found) Found(session, std::move(*findings.found));
   }
-  Publish(session, batch_);
+  Answer(session);
 }
 
 void Receiver::Expire(Session& session, std::chrono::steady_clock::time_point now) {
@@ -48,7 +54,7 @@ void Receiver::Expire(Session& session, std::chrono::steady_clock::time_point no
   if (!cut) return;
   batch_.AddCut(Direction::FromPeer, *cut, {now, std::chrono::system_clock::now()});
   AnswerMessage(session, *cut, batch_);
-  Publish(session, batch_);
+  Answer(session);
 }
 
 void Receiver::Cut(Session& session) {
@@ -56,7 +62,7 @@ void Receiver::Cut(Session& session) {
   if (!cut) return;
   batch_.AddCut(Direction::FromPeer, *cut, ByteTime::Now());
   AnswerMessage(session, *cut, batch_);
-  Publish(session, batch_);
+  Answer(session);
 }
 
 }  // namespace tapix

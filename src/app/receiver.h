@@ -5,10 +5,11 @@
 //
 // The loop hands it what it read from the port, without waiting for the
 // rest of a message: a message still arriving is cut at its deadline, which
-// the loop waits for among its other events (NextDeadline, OnTimeout). Each
-// message it ends is answered at once (with AutoAnswer), and only then are
-// the events of the read published: the answer is on the line before the log
-// lines of the message and of the answer are written.
+// the loop waits for among its other events (NextDeadline, OnTimeout). The
+// messages a read ends are answered at once (with AutoAnswer), all of them
+// in one write, and only then are the events of the read published: the
+// answers are on the line before the log lines of the messages and of the
+// answers are written.
 #pragma once
 
 #include <chrono>
@@ -53,8 +54,11 @@ class Receiver {
   bool Reading() const { return framer_.Missing() > 0; }
 
  private:
-  // A frame the framer found: its event, and its answer on the line.
+  // A frame the framer found: its event, and its answer held for Answer.
   void Found(Session& session, Frame frame);
+  // The held answers of the read on the line in one write, then the events
+  // of the read published.
+  void Answer(Session& session);
 
   Framer framer_;
   TrafficBatch batch_;  // the events of a read, until its answers are out

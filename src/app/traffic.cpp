@@ -24,6 +24,19 @@ void TrafficBatch::Add(TrafficEvent event) {
   events_.push_back(std::move(event));
 }
 
+void TrafficBatch::AddHeld(TrafficEvent event) {
+  held_.push_back(events_.size());
+  events_.push_back(std::move(event));
+}
+
+std::vector<TrafficEvent*> TrafficBatch::TakeHeld() {
+  std::vector<TrafficEvent*> held;
+  held.reserve(held_.size());
+  for (const std::size_t i : held_) held.push_back(&events_[i]);
+  held_.clear();
+  return held;
+}
+
 void TrafficBatch::AddFrame(Direction direction, Frame frame, bool forwarded) {
   TrafficEvent event;
   event.direction = direction;

@@ -103,12 +103,22 @@ class TrafficBatch {
   // byte, cut at `now`), then Received.
   void AddCut(Direction direction, Frame frame, const ByteTime& now, bool forwarded = true);
 
+  // A write of this side whose bytes wait to go out with the other held
+  // writes of the batch in one write (app/transmit.h: WriteHeld).
+  void AddHeld(TrafficEvent event);
+  // The held writes, in the order they were added; none held afterwards.
+  std::vector<TrafficEvent*> TakeHeld();
+
   const std::vector<TrafficEvent>& Events() const { return events_; }
   bool Empty() const { return events_.empty(); }
-  void Clear() { events_.clear(); }
+  void Clear() {
+    events_.clear();
+    held_.clear();
+  }
 
  private:
   std::vector<TrafficEvent> events_;
+  std::vector<std::size_t> held_;  // indices into events_
 };
 
 }  // namespace tapix

@@ -119,8 +119,9 @@ TEST_F(Receiving, BytesFoundWaitingAfterTheDeadlineStillBelongToTheMessage) {
   EXPECT_EQ(*session.receiver.Deadline(), now + milliseconds(5000 + 100));
 }
 
-// The answer is on the line before the lines of the message and the answer
-// are logged, and the log keeps its order.
+// The answers to the messages of one read go out in one write, before the
+// lines of the messages and the answers are logged, and the log keeps its
+// order.
 TEST_F(Receiving, AnswersGoOutBeforeTheLogLinesInTheLogsOrder) {
   session.options.AutoAnswer = 1;
   session.options.CreditQuantity = 1;
@@ -128,7 +129,7 @@ TEST_F(Receiving, AnswersGoOutBeforeTheLogLinesInTheLogsOrder) {
   device->on_write_ = [this, &logged_at_writes](std::string_view) { logged_at_writes += "[" + console.log_ + "]"; };
   Receive("xA005S00020123E");
   EXPECT_EQ(device->written_, "RRR" "000000000");
-  EXPECT_EQ(logged_at_writes, "[][][][]") << "every answer of the read before any line";
+  EXPECT_EQ(logged_at_writes, "[]") << "every answer of the read in one write, before any line";
   EXPECT_EQ(console.all_, "x (78) unerwartet\nA005\nR\nS00020123\nR\nR\nE\n000000000\n");
 }
 

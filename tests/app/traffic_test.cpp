@@ -95,6 +95,27 @@ TEST_F(Traffic, TheReceiverPublishesEveryEventInOrderAfterItsAnswers) {
                           "Gegenstelle beendet)\n");
 }
 
+// The answers to the messages of one read leave in one write, each still
+// its own event. When the port takes only part of it, the first answers
+// went out whole and the last one says what did not.
+TEST_F(Traffic, AReadsAnswersLeaveInOneWriteAndAShortOneEndsTheLast) {
+  session.options.CreditQuantity = 1;
+  device->write_limit_ = 2;
+  std::size_t writes = 0;
+  device->on_write_ = [&writes](std::string_view) { ++writes; };
+  session.receiver.Take(session, "A005S00020123", At(milliseconds(0)));
+  EXPECT_EQ(writes, 1u);
+  EXPECT_EQ(device->written_, "RR");
+  std::vector<std::size_t> written;
+  for (const TrafficEvent& event : seen.events) {
+    if (event.kind != TrafficKind::Written) continue;
+    EXPECT_EQ(event.bytes, "R");
+    EXPECT_EQ(event.when.steady, seen.events.back().when.steady) << "one write, one start";
+    written.push_back(event.written);
+  }
+  EXPECT_EQ(written, (std::vector<std::size_t>{1, 1, 0}));
+}
+
 TEST_F(Traffic, TheTapPublishesBothDirections) {
   const auto [register_side, dispenser_side, made] = MakeTap();
   Tap& tap = *made;
