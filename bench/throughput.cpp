@@ -4,7 +4,8 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <deque>
+#include <algorithm>
+#include <vector>
 
 #include "bench_support.h"
 #include "figures.h"
@@ -38,16 +39,34 @@ Traffic Drive(Instance& line, double seconds, double bytes_per_second) {
   ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
   const std::size_t log_from = line.tapix->Log().size();
 
-  std::string stream;             // every byte of the run, in order
-  std::deque<std::size_t> ends;   // where the messages not yet sent end
-  std::size_t next = 0, written = 0, allowed = 0, r_count = 0, zeros = 0;
-  std::size_t sent_end = 0;       // where the last message sent ends
-  auto extend = [&](std::size_t size) {
-    while (stream.size() < size) {
-      stream += kMix[next++ % kMix.size()];
-      ends.push_back(stream.size());
-    }
+  // The run's bytes are the mix over and over: byte i is cycle[i % size].
+  // `block` holds whole cycles beyond the longest write, so that a write
+  // never waits for the stream to be made: a pause inside a message longer
+  // than the line's interval time-out would cut it, as on a real line.
+  constexpr std::size_t kLongestWrite = 8192;
+  std::string cycle;
+  std::vector<std::size_t> cycle_ends;  // where each message of a cycle ends
+  for (const std::string& message : kMix) {
+    cycle += message;
+    cycle_ends.push_back(cycle.size());
+  }
+  std::string block;
+  while (block.size() < kLongestWrite + cycle.size()) block += cycle;
+  // Messages that end at or before byte `at`; where the message under way
+  // at `at` ends (`at` itself between two).
+  const auto whole = [&](std::size_t at) {
+    const std::size_t in = at % cycle.size();
+    return at / cycle.size() * kMix.size() +
+           static_cast<std::size_t>(std::upper_bound(cycle_ends.begin(), cycle_ends.end(), in) - cycle_ends.begin());
   };
+  const auto message_end = [&](std::size_t at) {
+    const std::size_t in = at % cycle.size();
+    if (in == 0) return at;
+    return at - in + *std::lower_bound(cycle_ends.begin(), cycle_ends.end(), in);
+  };
+  std::size_t written = 0, allowed = 0, r_count = 0, zeros = 0;
+  // The log of millions of messages: its room is made before the clock starts.
+  line.tapix->ReserveLog(line.tapix->Log().size() + (std::size_t{1} << 27));
   const auto start = Clock::now();
   const auto stop = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   const double cpu0 = CpuSeconds(*line.tapix);
@@ -60,17 +79,16 @@ Traffic Drive(Instance& line, double seconds, double bytes_per_second) {
     timespec wait{0, 5'000'000};
     if (sending && now < stop) {
       if (bytes_per_second <= 0) {
-        allowed = written + 8192;
+        allowed = written + kLongestWrite;
       } else {
         const double due = bytes_per_second * Seconds(now - start);
         allowed = static_cast<std::size_t>(due);
         const double next_due = (static_cast<double>(allowed + 1) - due) / bytes_per_second;
         wait = {0, static_cast<long>(std::min(next_due, 0.005) * 1e9)};
       }
-      extend(allowed + 1);
     } else if (sending) {
       // Time is up: finish the message under way, then stop.
-      allowed = written == sent_end || ends.empty() ? written : ends.front();
+      allowed = message_end(written);
       if (written == allowed) {
         sending = false;
         t.cpu = CpuSeconds(*line.tapix) - cpu0;
@@ -91,15 +109,10 @@ Traffic Drive(Instance& line, double seconds, double bytes_per_second) {
       if (n > 0) last_answer = quiet_since = Clock::now();
     }
     if (to_write && (p.revents & POLLOUT)) {
-      const ssize_t n = ::write(fd, stream.data() + written, allowed - written);
-      if (n > 0) {
-        written += static_cast<std::size_t>(n);
-        while (!ends.empty() && ends.front() <= written) {
-          sent_end = ends.front();
-          ends.pop_front();
-          ++t.sent;
-        }
-      }
+      const ssize_t n = ::write(fd, block.data() + written % cycle.size(),
+                                std::min(allowed - written, kLongestWrite));
+      if (n > 0) written += static_cast<std::size_t>(n);
+      t.sent = whole(written);
     }
     line.tapix->Log();
     t.answered = r_count + zeros / kRecordBytes;

@@ -183,6 +183,9 @@ class TapixProcess {
     if (n > 0) log_.append(buffer, static_cast<std::size_t>(n));
     return n > 0;
   }
+  // Room for `bytes` of output, so that a long run's log is not copied to
+  // a larger buffer while the caller is in the middle of something.
+  void ReserveLog(std::size_t bytes) { log_.reserve(bytes); }
   // Everything logged so far.
   const std::string& Log() {
     Pump(milliseconds(0));
