@@ -14,10 +14,11 @@ namespace tapix {
 
 // Answers `frame` on the session's port, the events of the writes to
 // `events`, where they are held: WriteHeld sends them, together with the
-// answers to the other messages of the same read. A message that gets an answer (one with fields, "E", a record)
-// takes the next queued fault, whether or not AutoAnswer is on; without a
-// fault the boxes answer (nothing without AutoAnswer). A delayed answer waits
-// in the session for its moment.
+// answers to the other messages of the same read. A message that gets an
+// answer (one with fields, "E", a record) takes the next queued fault,
+// whether or not AutoAnswer is on; without a fault the boxes answer (nothing
+// without AutoAnswer). A delayed answer waits in the session for its moment
+// and is written at once when it falls due.
 void AnswerMessage(Session& session, const Frame& frame, TrafficBatch& events);
 
 // The record for the next answer to "E": the ISB fields when SendRecord is on
